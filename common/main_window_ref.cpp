@@ -1,0 +1,3 @@
+#include "common/platform.h"
+
+WindowRef mainWindow = nullptr;

@@ -1,0 +1,52 @@
+// The few services of the operating system that the store and the launcher use.
+// On Windows they are the Win32 calls (platform_win32.cpp); the tests link a
+// recording stand-in instead. Nothing here includes <windows.h>.
+#pragma once
+
+#include <stddef.h>
+
+#ifdef _WIN32
+#define PATH_SEPARATOR '\\'
+#else
+#define PATH_SEPARATOR '/'
+#endif
+
+// The main window as the store and the launcher see it: an opaque handle.
+typedef void *WindowRef;
+
+// Set once the main window exists; empty before.
+extern WindowRef mainWindow;
+
+enum NoticeButton { NOTICE_OK = 1, NOTICE_CANCEL = 2 };
+
+// The notice box: no owner, caption "提示", no icon; OK, or OK and Cancel.
+// Returns the button pressed.
+int ShowNotice(const char *text, bool withCancel);
+
+// Copies the process's current directory into buffer (zero-terminated) and
+// returns its length, or 0 when it does not fit or cannot be read.
+size_t ReadCurrentDirectory(char *buffer, size_t size);
+
+// Buffered file streams, opened with the C runtime's modes ("rb", "wb", "ab").
+struct Stream;
+Stream *OpenStream(const char *path, const char *mode);
+long StreamSize(Stream *stream);
+bool SeekStream(Stream *stream, long offset);
+size_t ReadStream(Stream *stream, void *buffer, size_t size);
+bool WriteStream(Stream *stream, const void *data, size_t size);
+bool CloseStream(Stream *stream);  // false when buffered bytes could not be written
+
+// Puts the file at from in place of the file at to in one step, replacing it.
+bool ReplaceWithFile(const char *from, const char *to);
+void DeleteIfPresent(const char *path);
+
+// The shell's default action on a path; the result is of no interest.
+void OpenWithShell(WindowRef owner, const char *path);
+
+void HideMainWindow(WindowRef window);
+void ShowMainWindow(WindowRef window);
+
+// System-wide hotkeys without modifiers. RegisterKey returns false when the
+// system refuses the key (held elsewhere, or invalid).
+bool RegisterKey(WindowRef window, int id, int keyCode);
+void UnregisterKey(WindowRef window, int id);

@@ -1,0 +1,285 @@
+#include "store/settings_files.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "common/platform.h"
+#include "store/manual.h"
+#include "store/slot_table.h"
+
+StartupPaths startupPaths;
+
+const char FILE_FAILURE_NOTICE[] = "what the fuke";
+
+static const char KEY_FILE_NAME[] = "l.z";
+static const char PATH_FILE_NAME[] = "z.l";
+
+// A save writes both files beside the real ones first and then moves them in;
+// these suffixes name the new files and the path file that was moved aside.
+static const char NEW_SUFFIX[] = ".new";
+static const char OLD_SUFFIX[] = ".old";
+
+static void JoinPath(char *buffer, size_t size, const char *directory, const char *name)
+{
+    if (directory[0] == 0)
+        snprintf(buffer, size, "%s", name);
+    else
+        snprintf(buffer, size, "%s%c%s", directory, PATH_SEPARATOR, name);
+}
+
+void CaptureStartupPaths()
+{
+    char directory[STARTUP_PATH_SIZE - 32];
+    if (ReadCurrentDirectory(directory, sizeof directory) == 0)
+        directory[0] = 0;  // the bare names still resolve to the current directory
+    JoinPath(startupPaths.keyFile, sizeof startupPaths.keyFile, directory, KEY_FILE_NAME);
+    JoinPath(startupPaths.pathFile, sizeof startupPaths.pathFile, directory, PATH_FILE_NAME);
+    JoinPath(startupPaths.manual, sizeof startupPaths.manual, directory, MANUAL_FILE_NAME);
+}
+
+static bool FileExists(const char *path)
+{
+    Stream *stream = OpenStream(path, "rb");
+    if (stream == nullptr)
+        return false;
+    CloseStream(stream);
+    return true;
+}
+
+void CreateIfMissing(const char *path)
+{
+    if (FileExists(path))
+        return;
+    Stream *stream = OpenStream(path, "ab");
+    if (stream == nullptr || !CloseStream(stream))
+        ShowNotice(FILE_FAILURE_NOTICE, false);
+}
+
+// A two-character decimal field: leading white space, an optional sign, then
+// digits up to the first non-digit; no digits read as 0.
+static int ParseField(const unsigned char field[2])
+{
+    int i = 0;
+    while (i < 2 && (field[i] == ' ' || (field[i] >= '\t' && field[i] <= '\r')))
+        i++;
+    int sign = 1;
+    if (i < 2 && (field[i] == '+' || field[i] == '-')) {
+        if (field[i] == '-')
+            sign = -1;
+        i++;
+    }
+    int value = 0;
+    for (; i < 2 && field[i] >= '0' && field[i] <= '9'; i++)
+        value = value * 10 + (field[i] - '0');
+    return sign * value;
+}
+
+static void ParseKeyFile(const unsigned char bytes[KEY_FILE_SIZE])
+{
+    for (int slot = 0; slot < SLOT_COUNT; slot++)
+        slotTable.slots[slot].key = (char)bytes[slot];
+    for (int slot = 0; slot < SLOT_COUNT; slot++) {
+        int length = ParseField(bytes + LENGTH_FIELDS_OFFSET + 2 * slot);
+        slotTable.slots[slot].length = length < 0 ? 0 : length;
+    }
+    slotTable.hotkeysRegistered = ParseField(bytes + SWITCH_FIELD_OFFSET);
+}
+
+// Reads at most KEY_FILE_SIZE bytes; a short file reads its missing bytes as 0.
+// Returns false for an empty file.
+static bool ReadKeyFile(Stream *stream, unsigned char bytes[KEY_FILE_SIZE])
+{
+    memset(bytes, 0, KEY_FILE_SIZE);
+    if (StreamSize(stream) <= 0)
+        return false;
+    ReadStream(stream, bytes, KEY_FILE_SIZE);
+    return true;
+}
+
+static void ReadPaths(Stream *stream)
+{
+    long offset = 0;
+    for (Slot &slot : slotTable.slots) {
+        char path[PATH_SIZE] = {};
+        if (slot.length > 0 && SeekStream(stream, offset))
+            ReadStream(stream, path, (size_t)slot.length);
+        path[PATH_SIZE - 1] = 0;
+        memcpy(slot.path, path, PATH_SIZE);
+        offset += slot.length;
+    }
+}
+
+static long SumOfLengths(const unsigned char keyBytes[KEY_FILE_SIZE])
+{
+    long sum = 0;
+    for (int slot = 0; slot < SLOT_COUNT; slot++) {
+        int length = ParseField(keyBytes + LENGTH_FIELDS_OFFSET + 2 * slot);
+        sum += length < 0 ? 0 : length;
+    }
+    return sum;
+}
+
+struct SaveFileNames {
+    char newKeys[STARTUP_PATH_SIZE + 8];
+    char newPaths[STARTUP_PATH_SIZE + 8];
+    char oldPaths[STARTUP_PATH_SIZE + 8];
+};
+
+static void NameSaveFiles(SaveFileNames *names)
+{
+    snprintf(names->newKeys, sizeof names->newKeys, "%s%s", startupPaths.keyFile, NEW_SUFFIX);
+    snprintf(names->newPaths, sizeof names->newPaths, "%s%s", startupPaths.pathFile, NEW_SUFFIX);
+    snprintf(names->oldPaths, sizeof names->oldPaths, "%s%s", startupPaths.pathFile, OLD_SUFFIX);
+}
+
+// A save moves the new path file in before the new key file. If the program
+// stopped between the steps, finish or undo the save here, so that the pair on
+// disk always belongs together:
+// - the new path file is still waiting: nothing was replaced yet, except that
+//   the old path file may have been moved aside; put it back;
+// - only the new key file is waiting: the path file was replaced; move the key
+//   file in when its lengths fit the path file, else put the old path file back.
+static void FinishInterruptedSave()
+{
+    SaveFileNames names;
+    NameSaveFiles(&names);
+
+    if (FileExists(names.newPaths)) {
+        if (FileExists(names.oldPaths))
+            ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
+        DeleteIfPresent(names.newPaths);
+        DeleteIfPresent(names.newKeys);
+    } else if (Stream *keys = OpenStream(names.newKeys, "rb")) {
+        unsigned char keyBytes[KEY_FILE_SIZE];
+        bool complete = StreamSize(keys) == KEY_FILE_SIZE && ReadStream(keys, keyBytes, KEY_FILE_SIZE) == KEY_FILE_SIZE;
+        CloseStream(keys);
+        long pathFileSize = -1;
+        if (Stream *paths = OpenStream(startupPaths.pathFile, "rb")) {
+            pathFileSize = StreamSize(paths);
+            CloseStream(paths);
+        }
+        if (complete && SumOfLengths(keyBytes) == pathFileSize) {
+            ReplaceWithFile(names.newKeys, startupPaths.keyFile);
+        } else {
+            if (FileExists(names.oldPaths))
+                ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
+            DeleteIfPresent(names.newKeys);
+        }
+    }
+    DeleteIfPresent(names.oldPaths);
+}
+
+void LoadSettings()
+{
+    FinishInterruptedSave();
+
+    if (Stream *keys = OpenStream(startupPaths.keyFile, "rb")) {
+        unsigned char bytes[KEY_FILE_SIZE];
+        bool filled = ReadKeyFile(keys, bytes);
+        CloseStream(keys);
+        if (!filled)
+            return;  // an empty key file: nothing was ever saved here
+        ParseKeyFile(bytes);
+    } else {
+        CreateIfMissing(startupPaths.keyFile);
+    }
+
+    if (Stream *paths = OpenStream(startupPaths.pathFile, "rb")) {
+        bool empty = StreamSize(paths) <= 0;
+        if (!empty)
+            ReadPaths(paths);
+        CloseStream(paths);
+        if (empty)
+            return;
+    } else {
+        CreateIfMissing(startupPaths.pathFile);
+    }
+
+    CreateIfMissing(startupPaths.manual);
+}
+
+// Lengths below 10 take a space and a digit, 10 to 99 two digits.
+static void FormatField(char *field, int value)
+{
+    char text[16];
+    snprintf(text, sizeof text, value < 10 ? "%2d" : "%d", value);
+    memcpy(field, text, 2);
+}
+
+static void FormatKeyFile(char bytes[KEY_FILE_SIZE])
+{
+    for (int slot = 0; slot < SLOT_COUNT; slot++)
+        bytes[slot] = slot == RESERVED_SLOT ? 0 : slotTable.slots[slot].key;
+    for (int slot = 0; slot < SLOT_COUNT; slot++)
+        FormatField(bytes + LENGTH_FIELDS_OFFSET + 2 * slot, slotTable.slots[slot].length);
+    FormatField(bytes + SWITCH_FIELD_OFFSET, slotTable.hotkeysRegistered);
+}
+
+static bool WriteNewPathFile(const char *path)
+{
+    Stream *stream = OpenStream(path, "wb");
+    if (stream == nullptr)
+        return false;
+    bool written = true;
+    for (const Slot &slot : slotTable.slots)
+        written = written && WriteStream(stream, slot.path, (size_t)slot.length);
+    return CloseStream(stream) && written;
+}
+
+static bool WriteNewKeyFile(const char *path)
+{
+    char bytes[KEY_FILE_SIZE];
+    FormatKeyFile(bytes);
+    Stream *stream = OpenStream(path, "wb");
+    if (stream == nullptr)
+        return false;
+    bool written = WriteStream(stream, bytes, sizeof bytes);
+    return CloseStream(stream) && written;
+}
+
+// A path that does not fit the two-digit length field cannot be saved; the
+// user is told which row, and nothing is written.
+static bool RefuseLongPath()
+{
+    for (const SlotRow &row : slotRows) {
+        if (strlen(slotTable.slots[row.slot].path) > LONGEST_STORABLE_PATH) {
+            char text[128];
+            snprintf(text, sizeof text, "第%d行的路径超过%d字节，未保存", row.row, LONGEST_STORABLE_PATH);
+            ShowNotice(text, false);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Both files are written in full beside the old ones, then moved in, path file
+// first. Any failure puts the old pair back as it was.
+void SaveSettings()
+{
+    if (RefuseLongPath())
+        return;
+    for (Slot &slot : slotTable.slots)
+        slot.length = (int)strlen(slot.path);
+
+    SaveFileNames names;
+    NameSaveFiles(&names);
+
+    bool hadPathFile = FileExists(startupPaths.pathFile);
+    bool saved = false;
+    if (WriteNewPathFile(names.newPaths) && WriteNewKeyFile(names.newKeys)) {
+        if (!hadPathFile || ReplaceWithFile(startupPaths.pathFile, names.oldPaths)) {
+            if (ReplaceWithFile(names.newPaths, startupPaths.pathFile)) {
+                saved = ReplaceWithFile(names.newKeys, startupPaths.keyFile);
+                if (!saved && !hadPathFile)
+                    DeleteIfPresent(startupPaths.pathFile);
+            }
+            if (!saved && hadPathFile)
+                ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
+        }
+    }
+    DeleteIfPresent(names.newPaths);
+    DeleteIfPresent(names.newKeys);
+    DeleteIfPresent(names.oldPaths);
+    if (!saved)
+        ShowNotice(FILE_FAILURE_NOTICE, false);
+}
