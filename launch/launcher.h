@@ -1,0 +1,20 @@
+// Opening a slot's target: by a character typed into the main window, or by
+// the slot's system-wide hotkey, which guards programs against repeated starts.
+#pragma once
+
+#include "common/platform.h"
+
+// Hands path to the shell's default action, then hides the main window,
+// whatever the shell answered.
+void LaunchTarget(WindowRef window, const char *path);
+
+// For WM_CHAR: launches every visible slot whose key is the character's low
+// byte, in row order.
+void LaunchTyped(WindowRef window, unsigned int character);
+
+// For a slot hotkey (ids 1, 2, 3, 5, 6, 7): every second press of a program
+// target asks before starting it again.
+void LaunchFromHotkey(WindowRef window, int slot);
+
+// A program target: the path holds ".exe" anywhere, in exactly these bytes.
+bool IsProgramTarget(const char *path);
