@@ -89,21 +89,6 @@ TEST_F(Input, KeyFieldKeepsOneByte)
     }
 }
 
-TEST_F(Input, PathFieldTakesLongTextFromTheProgramButStopsTyping)
-{
-    std::string longPath(300, 'p');
-    SetWindowTextA(Control(5), longPath.c_str());
-    EXPECT_EQ(TextOf(Control(5)), longPath);
-    EXPECT_EQ(std::string(slotTable.slots[2].path), longPath.substr(0, 259));
-
-    // No automatic scrolling: typing ends where the field's visible width does.
-    Type(Control(17), std::string(200, 'x').c_str());
-    size_t typed = TextOf(Control(17)).size();
-    EXPECT_GT(typed, 10u);
-    EXPECT_LT(typed, 200u);
-    EXPECT_EQ(strlen(slotTable.slots[5].path), typed);
-}
-
 // Slots 0, 4 and the reserved slot 3 share the key a; slot 5 has b.
 static void BindSlots()
 {

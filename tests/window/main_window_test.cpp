@@ -113,15 +113,17 @@ TEST_F(MainWindow, ControlsInCreationOrderWithIdsClassesTextsAndPlaces)
 
 TEST_F(MainWindow, FieldsShowTheLoadedSlotsAndTheTableStaysAsLoaded)
 {
-    // a -> C:\x.txt, slot 3 holds "res", z -> D:\新 (Chinese folder name), hotkeys off
-    Write("l.z", "a\0\0r\0\0z 8 0 0 3 0 0 5 0"s);
-    Write("z.l", "C:\\x.txtresD:\\\xd0\xc2");
+    // a -> C:\x.txt, slot 1 a path wider than its field, slot 3 holds "res",
+    // z -> D:\新 (Chinese folder name), hotkeys off
+    std::string wide = "C:\\" + std::string(87, 'w');
+    Write("l.z", "a\0\0r\0\0z 890 0 3 0 0 5 0"s);
+    Write("z.l", "C:\\x.txt" + wide + "resD:\\\xd0\xc2");
     Start();
     struct Row {
         int keyField, pathField;
         std::string key, path;
     } rows[] = {
-        {0, 3, "a", "C:\\x.txt"}, {1, 4, "", ""},   {2, 5, "", ""},
+        {0, 3, "a", "C:\\x.txt"}, {1, 4, "", wide}, {2, 5, "", ""},
         {13, 14, "", ""},         {16, 17, "", ""}, {19, 20, "z", "D:\\\xd0\xc2"},
     };
     for (const Row &row : rows) {
@@ -196,9 +198,7 @@ TEST_F(MainWindow, LabelsAndTheDividerArePainted)
         {"divider", 0, 130, drawn.cx, 130 + drawn.cy, true},
         {"divider beyond 110 bytes", drawn.cx + 1, 125, client.right, 155, false},
         {"key label row 1", 0, 20, 20, 45, true},    {"path label row 1", 70, 20, 100, 45, true},
-        {"key label row 3", 0, 90, 20, 115, true},   {"path label row 3", 70, 90, 100, 115, true},
         {"key label row 4", 0, 160, 20, 185, true},  {"path label row 4", 70, 160, 100, 185, true},
-        {"key label row 6", 0, 230, 20, 255, true},  {"path label row 6", 70, 230, 100, 255, true},
         {"above row 1", 0, 0, 100, 18, false},       {"between rows 1 and 2", 0, 46, 20, 54, false},
         {"between rows 3 and divider", 0, 116, 100, 129, false},
         {"between divider and row 4", 0, 147, 100, 159, false},
@@ -277,7 +277,6 @@ TEST_F(MainWindow, EscapeAndTheCloseBoxEndTheLoopWithExitCodeZero)
         {"Escape", WM_KEYDOWN, VK_ESCAPE, 0, true},
         {"close box", WM_SYSCOMMAND, SC_CLOSE, 0, false},
         {"Enter", WM_KEYDOWN, VK_RETURN, TIMED_OUT, false},
-        {"F5", WM_KEYDOWN, VK_F5, TIMED_OUT, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
