@@ -26,7 +26,7 @@ enum {
     BOTTOM_Y = 270, BOTTOM_WIDTH = 100, BOTTOM_HEIGHT = 50,
 };
 
-struct ControlSpec {
+struct ControlPlan {
     int id;
     const char *className;
     DWORD style;
@@ -36,7 +36,7 @@ struct ControlSpec {
 
 // In creation order, which is also the order of the controls among their
 // siblings (and so the order Tab would walk, had the window a dialog loop).
-static const ControlSpec CONTROL_SPECS[] = {
+static const ControlPlan CONTROL_PLANS[] = {
     {0, EDIT_CLASS, FIELD_STYLE, "", KEY_X, 20, KEY_WIDTH, ROW_HEIGHT},
     {1, EDIT_CLASS, FIELD_STYLE, "", KEY_X, 55, KEY_WIDTH, ROW_HEIGHT},
     {2, EDIT_CLASS, FIELD_STYLE, "", KEY_X, 90, KEY_WIDTH, ROW_HEIGHT},
@@ -63,10 +63,10 @@ static const ControlSpec CONTROL_SPECS[] = {
 
 int CreateControls(HWND window, const CREATESTRUCTA *creationData)
 {
-    for (const ControlSpec &spec : CONTROL_SPECS) {
-        controlTable.controls[spec.id] = CreateWindowExA(
-            0, spec.className, spec.text, spec.style, spec.x, spec.y, spec.width, spec.height, window,
-            (HMENU)(INT_PTR)spec.id, creationData->hInstance, nullptr);
+    for (const ControlPlan &plan : CONTROL_PLANS) {
+        controlTable.controls[plan.id] = CreateWindowExA(
+            0, plan.className, plan.text, plan.style, plan.x, plan.y, plan.width, plan.height, window,
+            (HMENU)(INT_PTR)plan.id, creationData->hInstance, nullptr);
     }
     return 0;
 }
