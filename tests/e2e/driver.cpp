@@ -97,8 +97,8 @@ static BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
     char title[256] = "";
     GetWindowTextA(window, title, sizeof title);
     bool owner = search->className ? pid == search->deck->pid : InJob(*search->deck, pid);
-    if (owner && (!search->shownOnly || IsWindowVisible(window)) && (!search->className || strcmp(className, search->className) == 0) &&
-        strstr(title, search->titlePart.c_str()) != nullptr) {
+    if (owner && (!search->shownOnly || IsWindowVisible(window)) &&
+        (!search->className || strcmp(className, search->className) == 0) && strstr(title, search->titlePart.c_str()) != nullptr) {
         search->found = window;
         return FALSE;
     }
@@ -115,7 +115,8 @@ static HWND FindWindowOf(const Deck &deck, const char *className, const std::str
 bool WaitForMainWindow(Deck *deck, DWORD timeoutMs)
 {
     WaitForInputIdle(deck->process, timeoutMs);
-    return WaitUntil([&] { return (deck->window = FindWindowOf(*deck, "DECKWND", "Jumpdeck", false)) != nullptr; }, timeoutMs);
+    return WaitUntil(
+        [&] { return (deck->window = FindWindowOf(*deck, "DECKWND", "Jumpdeck", false)) != nullptr; }, timeoutMs);
 }
 
 DWORD WaitForExit(const Deck &deck, DWORD timeoutMs)
@@ -224,7 +225,7 @@ void TypeText(const std::string &text)
         SendKey(0, c, KEYEVENTF_UNICODE);
 }
 
-void ClickAt(int x, int y)
+static void ClickAt(int x, int y)
 {
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     INPUT steps[3] = {};
@@ -271,30 +272,25 @@ bool NoticeShown(const Deck &deck) { return FindNotice(deck) != nullptr; }
 
 std::string NoticeText(HWND box) { return TextOf(GetDlgItem(box, 0xFFFF)); }
 
-void Answer(HWND box, int button)
-{
-    PostMessageA(box, WM_COMMAND, button, 0);
-    WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
-}
-
 std::string AnswerNotice(const Deck &deck, int button, DWORD timeoutMs)
 {
     HWND box = WaitForNotice(deck, timeoutMs);
     if (!box)
         return "";
     std::string text = NoticeText(box);
-    Answer(box, button);
+    PostMessageA(box, WM_COMMAND, button, 0);
+    WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
     return text;
 }
 
 bool BrowseTo(const Deck &deck, int browseButton, const std::string &path)
 {
-    PostMessageA(deck.window, WM_COMMAND, MAKEWPARAM(browseButton, BN_CLICKED), (LPARAM)Control(deck, browseButton));
+    Click(Control(deck, browseButton));
     HWND dialog = nullptr;
     if (!WaitUntil([&] { return (dialog = FindWindowOf(deck, "#32770", OPEN_DIALOG_TITLE, false)) != nullptr; }, 10000))
         return false;
-    // The dialog may still be building and filling itself in, and then it overwrites the
-    // name or ignores the OK: repeat both until it closes.
+    // A dialog still building itself overwrites the name or ignores the OK:
+    // repeat both until it closes.
     for (int attempt = 0; attempt < 10; attempt++) {
         HWND name = GetDlgItem(dialog, FILE_NAME_COMBO);
         if (name && IsWindowVisible(name) && SetText(name, path) && TextOf(name) == path)
@@ -344,25 +340,12 @@ std::string MakeScratchDir()
 
 void RemoveTree(const std::string &path)
 {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string child = path + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
+    std::string from = path + '\0';  // a list of one name
+    SHFILEOPSTRUCTA remove = {};
+    remove.wFunc = FO_DELETE;
+    remove.pFrom = from.c_str();
+    remove.fFlags = FOF_NO_UI;
+    SHFileOperationA(&remove);
 }
 
 bool PlaceMarker(const std::string &dir)

@@ -33,11 +33,12 @@ extern const char ENABLED_NOTICE[];
 extern const char DISABLED_NOTICE[];
 extern const char MANUAL_NAME[];
 
-// Polls until done() holds; false after timeoutMs.
+// Polls until done() holds, false after timeoutMs; the driver's own windows
+// keep working meanwhile.
 bool WaitUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000);
 
 // A running Jumpdeck.exe and everything it started, in one job that kills the
-// whole tree when the job handle closes.
+// whole tree when it closes.
 struct Deck {
     HANDLE job = nullptr;
     HANDLE process = nullptr;
@@ -45,64 +46,52 @@ struct Deck {
     HWND window = nullptr;
 };
 
-// Starts Jumpdeck.exe with dir as its current directory. Returns once the
-// process runs; the window may not exist yet (it does not while a start-up
-// notice waits for an answer).
+// Starts the program in dir; its window may come later (not before a
+// start-up notice is answered).
 bool StartDeck(Deck *deck, const std::string &dir);
-// Waits for the main window and stores it in deck->window.
 bool WaitForMainWindow(Deck *deck, DWORD timeoutMs = 10000);
-// Exit code once the process has ended, or STILL_ACTIVE after timeoutMs.
-DWORD WaitForExit(const Deck &deck, DWORD timeoutMs = 5000);
-// Kills the tree and waits until no process of the job is left.
+DWORD WaitForExit(const Deck &deck, DWORD timeoutMs = 5000);  // STILL_ACTIVE on timeout
 void StopDeck(Deck *deck);
-// The job's processes, the program included.
 std::vector<DWORD> JobProcesses(const Deck &deck);
-// A visible top-level window of a job process whose title contains part.
+// A shown top-level window of the job whose title contains part.
 HWND FindJobWindow(const Deck &deck, const std::string &part);
-// Answers a sent message within timeoutMs: the program is not hung.
 bool Responds(HWND window, DWORD timeoutMs = 5000);
 
 HWND Control(const Deck &deck, int id);
-std::string TextOf(HWND window);  // any window of any process
+std::string TextOf(HWND window);  // of any process's window
 bool SetText(HWND field, const std::string &text);
-
-// Brings the window to the front and waits until it has the keyboard focus
-// (or one of its children has, when focusChild is set).
-bool BringToFront(HWND window);
-HWND FocusOf(HWND window);  // the focused window of window's thread
+HWND FocusOf(HWND window);        // the focus in window's thread
+bool BringToFront(HWND window);   // until it or a child has the focus
 
 void PressKey(WORD virtualKey);
-void TypeText(const std::string &text);  // characters, not keys: no hotkey fires
-void ClickAt(int x, int y);             // screen coordinates
+void TypeText(const std::string &text);  // characters, which fire no hotkey
 void ClickClient(HWND window, int x, int y);
-void Click(HWND control);               // its middle
+void Click(HWND control);
 
-// The first notice box of the process; its text; pressing its OK or Cancel.
+// Notice boxes of the program: "" from AnswerNotice when none comes.
 HWND WaitForNotice(const Deck &deck, DWORD timeoutMs = 5000);
 bool NoticeShown(const Deck &deck);
 std::string NoticeText(HWND box);
-void Answer(HWND box, int button);
-// Waits for a notice, checks nothing, answers it, returns its text ("" when
-// none came).
 std::string AnswerNotice(const Deck &deck, int button = IDOK, DWORD timeoutMs = 5000);
 
-// Opens the file dialog with the browse button and chooses path in it.
+// Clicks the browse button and chooses path in the open-file dialog.
 bool BrowseTo(const Deck &deck, int browseButton, const std::string &path);
 
-// Files, by code-page names.
 std::string ReadBytes(const std::string &path);
 bool WriteBytes(const std::string &path, const std::string &bytes);
 bool Exists(const std::string &path);
 std::string MakeScratchDir();
 void RemoveTree(const std::string &path);
 
-// The marker program: copied into dir as marker.exe; each start appends
-// "start ARG" to marker.log beside it.
+// The marker program, copied into dir: each start appends "start ARG" (its
+// first argument, "-" without one) to marker.log beside it.
 bool PlaceMarker(const std::string &dir);
 std::vector<std::string> MarkerStarts(const std::string &dir);
-
-// A shortcut file at linkPath to target with the given arguments.
 bool MakeShortcut(const std::string &linkPath, const std::string &target, const std::string &arguments);
+
+// The key file for these keys (slot order, slot 3 included), path lengths
+// and hotkey switch.
+std::string KeyFile(const std::string &keys, const std::vector<size_t> &lengths, int hotkeys);
 
 #include <gtest/gtest.h>
 
@@ -171,6 +160,3 @@ protected:
     }
 };
 
-// The key file for slots with these keys and path lengths (slot order, slot 3
-// included) and the hotkey switch.
-std::string KeyFile(const std::string &keys, const std::vector<size_t> &lengths, int hotkeys);

@@ -139,10 +139,22 @@ TEST_F(Journey, HotkeysLaunchFromAnywhereGuardProgramsAndCanBeFreed)
     EXPECT_TRUE(WaitUntil([&] { return TextOf(other) == "a"; })) << "the key is still held";
     ASSERT_TRUE(Responds(deck.window));
     EXPECT_EQ(MarkerStarts(dir).size(), 3u);
-    DestroyWindow(other);
 
+    // The switch, saved on, takes effect silently at the next start.
+    PressKey(VK_F2);
+    EXPECT_EQ(AnswerNotice(deck), ENABLED_NOTICE);
     PressKey(VK_F1);
     ExpectHidden(false);
+    ASSERT_TRUE(BringToFront(deck.window));
+    Click(Control(deck, SAVE_BUTTON));
+    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(In("l.z")) == KeyFile("a", {In("marker.exe").size()}, 1); }));
+    Quit();
+    Start();
+    EXPECT_FALSE(NoticeShown(deck));
+    ASSERT_TRUE(BringToFront(other));
+    PressKey('A');
+    ExpectStarts({"start -", "start -", "start -", "start -"});
+    DestroyWindow(other);
 }
 
 TEST_F(Journey, BrowsedFileIsSavedInTheStartupFolder)
