@@ -98,7 +98,8 @@ static BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
     GetWindowTextA(window, title, sizeof title);
     bool owner = search->className ? pid == search->deck->pid : InJob(*search->deck, pid);
     if (owner && (!search->shownOnly || IsWindowVisible(window)) &&
-        (!search->className || strcmp(className, search->className) == 0) && strstr(title, search->titlePart.c_str()) != nullptr) {
+        (!search->className || strcmp(className, search->className) == 0) &&
+        strstr(title, search->titlePart.c_str()) != nullptr) {
         search->found = window;
         return FALSE;
     }

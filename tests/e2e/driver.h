@@ -154,8 +154,9 @@ protected:
     void ExpectFields(const std::vector<std::string> &keys, const std::vector<std::string> &paths)
     {
         for (size_t row = 0; row < 6; row++) {
-            EXPECT_EQ(TextOf(Control(deck, rows[row].keyField)), row < keys.size() ? keys[row] : "") << "row " << row + 1;
-            EXPECT_EQ(TextOf(Control(deck, rows[row].pathField)), row < paths.size() ? paths[row] : "") << "row " << row + 1;
+            SCOPED_TRACE("row " + std::to_string(row + 1));
+            EXPECT_EQ(TextOf(Control(deck, rows[row].keyField)), row < keys.size() ? keys[row] : "");
+            EXPECT_EQ(TextOf(Control(deck, rows[row].pathField)), row < paths.size() ? paths[row] : "");
         }
     }
 };

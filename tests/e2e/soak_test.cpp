@@ -176,7 +176,8 @@ TEST_F(Soak, TenThousandMixedInputs)
     Run(inputs - 500);
     ASSERT_FALSE(HasFatalFailure());
     Usage after = UsageOf(deck.process, deck.pid);
-    printf("%d inputs, %d notices answered, %lu ms\n", inputs, noticesAnswered, GetTickCount() - start);
+    printf("%d inputs, %d notices answered; the last %d in %lu ms\n", inputs, noticesAnswered, inputs - 500,
+        GetTickCount() - start);
     Print("before", before);
     Print("after", after);
 
