@@ -117,7 +117,7 @@ bool WaitForMainWindow(Deck *deck, DWORD timeoutMs)
 {
     WaitForInputIdle(deck->process, timeoutMs);
     return WaitUntil(
-        [&] { return (deck->window = FindWindowOf(*deck, "DECKWND", "Jumpdeck", false)) != nullptr; }, timeoutMs);
+        [&] { return (deck->window = FindWindowOf(*deck, "DECKWND", "Jumpdeck", true)) != nullptr; }, timeoutMs);
 }
 
 DWORD WaitForExit(const Deck &deck, DWORD timeoutMs)

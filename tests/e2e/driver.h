@@ -46,8 +46,8 @@ struct Deck {
     HWND window = nullptr;
 };
 
-// Starts the program in dir; its window may come later (not before a
-// start-up notice is answered).
+// Starts the program in dir; its window shows later (not before a start-up
+// notice is answered).
 bool StartDeck(Deck *deck, const std::string &dir);
 bool WaitForMainWindow(Deck *deck, DWORD timeoutMs = 10000);
 DWORD WaitForExit(const Deck &deck, DWORD timeoutMs = 5000);  // STILL_ACTIVE on timeout

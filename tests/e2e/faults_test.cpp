@@ -79,7 +79,7 @@ TEST_F(Fault, SaveOverADataFileThatIsAFolder)
         ASSERT_TRUE(DeleteFileA(file.c_str()) && CreateDirectoryA(file.c_str(), nullptr));
         ASSERT_TRUE(StartDeck(&deck, dir));
         EXPECT_EQ(AnswerNotice(deck, IDOK, 10000), SAVE_FAILED) << "at start-up";
-        ASSERT_TRUE(WaitForMainWindow(&deck));
+        ASSERT_TRUE(WaitForMainWindow(&deck) && BringToFront(deck.window));
         EXPECT_EQ(FailToSave(), SAVE_FAILED);
         EXPECT_TRUE(GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
         ASSERT_TRUE(RemoveDirectoryA(file.c_str()) && WriteBytes(file, saved));
