@@ -318,7 +318,9 @@ void ApplyEdits(const std::vector<Edit> &edits)
             CHECK(cut == (strlen(edit.text.c_str()) > 1), "key field cut");
         } else {
             SetSlotPath(slot, edit.text.c_str());
-            CHECK(strlen(slotTable.slots[slot].path) == strnlen(edit.text.c_str(), PATH_SIZE - 1), "path field");
+            size_t kept = strnlen(edit.text.c_str(), PATH_SIZE - 1);
+            CHECK(strlen(slotTable.slots[slot].path) == kept, "path field length");
+            CHECK(memcmp(slotTable.slots[slot].path, edit.text.data(), kept) == 0, "path field");
         }
     }
 }
