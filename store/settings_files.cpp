@@ -286,17 +286,18 @@ void SaveSettings()
     SaveFileNames names;
     NameSaveFiles(&names);
 
-    bool hadPathFile = FileExists(startupPaths.pathFile);
     bool saved = false;
     if (WriteNewPathFile(names.newPaths) && WriteNewKeyFile(names.newKeys)) {
-        if (!hadPathFile || ReplaceWithFile(startupPaths.pathFile, names.oldPaths)) {
-            if (ReplaceWithFile(names.newPaths, startupPaths.pathFile)) {
+        // The old path file is moved aside rather than overwritten, so that it
+        // can come back; when it cannot be moved it must really be absent.
+        bool movedAside = ReplaceWithFile(startupPaths.pathFile, names.oldPaths);
+        if (movedAside || !FileExists(startupPaths.pathFile)) {
+            if (ReplaceWithFile(names.newPaths, startupPaths.pathFile))
                 saved = ReplaceWithFile(names.newKeys, startupPaths.keyFile);
-                if (!saved && !hadPathFile)
-                    DeleteIfPresent(startupPaths.pathFile);
-            }
-            if (!saved && hadPathFile)
+            if (!saved && movedAside)
                 ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
+            else if (!saved)
+                DeleteIfPresent(startupPaths.pathFile);
         }
     }
     DeleteIfPresent(names.newPaths);
