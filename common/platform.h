@@ -38,6 +38,8 @@ bool CloseStream(Stream *stream);  // false when buffered bytes could not be wri
 
 // Puts the file at from in place of the file at to in one step, replacing it.
 bool ReplaceWithFile(const char *from, const char *to);
+// Moves the file at from to the name to, and fails if anything is there.
+bool MoveToUnusedName(const char *from, const char *to);
 void DeleteIfPresent(const char *path);
 
 // The shell's default action on a path; the result is of no interest.

@@ -69,6 +69,11 @@ bool ReplaceWithFile(const char *from, const char *to)
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool MoveToUnusedName(const char *from, const char *to)
+{
+    return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 void DeleteIfPresent(const char *path) { DeleteFileA(path); }
 
 void OpenWithShell(WindowRef owner, const char *path)

@@ -288,15 +288,16 @@ void SaveSettings()
 
     bool saved = false;
     if (WriteNewPathFile(names.newPaths) && WriteNewKeyFile(names.newKeys)) {
-        // The old path file is moved aside rather than overwritten, so that it
-        // can come back; when it cannot be moved it must really be absent.
-        bool movedAside = ReplaceWithFile(startupPaths.pathFile, names.oldPaths);
-        if (movedAside || !FileExists(startupPaths.pathFile)) {
-            if (ReplaceWithFile(names.newPaths, startupPaths.pathFile))
-                saved = ReplaceWithFile(names.newKeys, startupPaths.keyFile);
-            if (!saved && movedAside)
+        // The old path file is moved aside, not overwritten, so that it can
+        // come back. The new one then only takes a free name: whatever else
+        // stands there (a folder, a file that cannot be read) stays untouched.
+        bool present = FileExists(startupPaths.pathFile);
+        if (!present || ReplaceWithFile(startupPaths.pathFile, names.oldPaths)) {
+            bool pathsIn = MoveToUnusedName(names.newPaths, startupPaths.pathFile);
+            saved = pathsIn && ReplaceWithFile(names.newKeys, startupPaths.keyFile);
+            if (!saved && present)
                 ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
-            else if (!saved)
+            else if (!saved && pathsIn)
                 DeleteIfPresent(startupPaths.pathFile);
         }
     }

@@ -86,6 +86,17 @@ bool ReplaceWithFile(const char *from, const char *to)
     return rename(from, to) == 0;
 }
 
+bool MoveToUnusedName(const char *from, const char *to)
+{
+    if (FailsNow())
+        return false;
+#ifdef _WIN32
+    return rename(from, to) == 0;  // the runtime's rename never replaces on Windows
+#else
+    return link(from, to) == 0 && unlink(from) == 0;
+#endif
+}
+
 void DeleteIfPresent(const char *path) { remove(path); }
 
 void OpenWithShell(WindowRef, const char *path) { fake.events.push_back("shell " + std::string(path)); }
