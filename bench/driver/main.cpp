@@ -2,7 +2,7 @@
 // prints one Markdown table. Run by tools/bench under Wine; runs as well on
 // Windows. Usage:
 //   bench --jumpdeck EXE --floor-window EXE --floor-hotkey EXE --marker EXE
-//         [--work FOLDER] [--runs N] [--warmups N] [--idle-seconds S]
+//         [--work FOLDER] [--runs N] [--warmups N] [--idle-seconds S] [--verbose 1]
 // Any window program can stand in for Jumpdeck (the floor-hotkey does, to try
 // the driver): every program gets the marker's path as its command line,
 // which Jumpdeck ignores and floor-hotkey launches.
@@ -28,6 +28,7 @@ struct Options {
     int runs;
     int warmups;
     int idleSeconds;
+    bool verbose;  // every run's figure to the error output
 };
 
 enum {
@@ -35,6 +36,7 @@ enum {
     KEY_TIMEOUT_MS = 5000,
     LAUNCH_TIMEOUT_MS = 10000,
     SETTLE_MS = 200,  // after start-up, before a key is pressed
+    PAUSE_MS = 100,   // between runs, for Wine and the X server to finish with the last one
     ATTEMPTS = 3,     // a run that fails is tried again, up to this many times in all
     PROBE_HOTKEY_ID = 0xB000,
 };
@@ -215,13 +217,18 @@ static void Alternate(const char *what, const Options &options, const char *subj
 {
     for (int i = 0; i < options.warmups + options.runs; i++) {
         fprintf(stderr, "\rbench: %s, run %d of %d ", what, i + 1, options.warmups + options.runs);
-        double ms = 0;
-        Attempt(what, [&] { return time(subject, &ms); });
-        if (i >= options.warmups)
-            subjectSamples->values.push_back(ms);
-        Attempt(what, [&] { return time(floor, &ms); });
-        if (i >= options.warmups)
-            floorSamples->values.push_back(ms);
+        double subjectMs = 0, floorMs = 0;
+        Sleep(PAUSE_MS);
+        Attempt(what, [&] { return time(subject, &subjectMs); });
+        Sleep(PAUSE_MS);
+        Attempt(what, [&] { return time(floor, &floorMs); });
+        if (options.verbose)
+            fprintf(stderr, "%s %.1f ms, floor %.1f ms\n", i < options.warmups ? "warm-up" : "kept", subjectMs,
+                    floorMs);
+        if (i >= options.warmups) {
+            subjectSamples->values.push_back(subjectMs);
+            floorSamples->values.push_back(floorMs);
+        }
     }
     fprintf(stderr, "\n");
 }
@@ -284,9 +291,9 @@ static void PrintSize(const Options &options)
     if (subjectBytes < 0 || floorBytes < 0 || !ReadImportedDlls(options.jumpdeck, subjectDlls, sizeof subjectDlls) ||
         !ReadImportedDlls(options.floorWindow, floorDlls, sizeof floorDlls))
         Fail("size", "cannot read the executables");
-    printf("| exe size, bytes | %lld | %lld | %.2fx | <= 65536 | %s |\n", subjectBytes, floorBytes,
+    printf("| exe size, bytes (floor-window) | %lld | %lld | %.2fx | <= 65536 | %s |\n", subjectBytes, floorBytes,
            (double)subjectBytes / floorBytes, subjectBytes <= 65536 ? "yes" : "no");
-    printf("| imported DLLs | %s | %s | | system DLLs only | %s |\n", subjectDlls, floorDlls,
+    printf("| imported DLLs (floor-window) | %s | %s | | system DLLs only | %s |\n", subjectDlls, floorDlls,
            AllSystemDlls(subjectDlls) ? "yes" : "no");
 }
 
@@ -304,7 +311,7 @@ static Options ReadOptions(int argc, char **argv)
     Options options = {};
     FullPath("C:\\jdbench", options.work);
     options.runs = 20;
-    options.warmups = 2;
+    options.warmups = 3;
     options.idleSeconds = 10;
     for (int i = 1; i + 1 < argc; i += 2) {
         const char *name = argv[i], *value = argv[i + 1];
@@ -324,13 +331,15 @@ static Options ReadOptions(int argc, char **argv)
             options.warmups = atoi(value);
         else if (strcmp(name, "--idle-seconds") == 0)
             options.idleSeconds = atoi(value);
+        else if (strcmp(name, "--verbose") == 0)
+            options.verbose = atoi(value) != 0;
         else
             Fail(name, "unknown option");
     }
     if (argc % 2 == 0 || !options.jumpdeck[0] || !options.floorWindow[0] || !options.floorHotkey[0] ||
         !options.marker[0] || options.runs < 1 || options.warmups < 0 || options.idleSeconds < 1)
         Fail("usage", "bench --jumpdeck EXE --floor-window EXE --floor-hotkey EXE --marker EXE [--work FOLDER] "
-                      "[--runs N] [--warmups N] [--idle-seconds S]");
+                      "[--runs N] [--warmups N] [--idle-seconds S] [--verbose 1]");
     return options;
 }
 
