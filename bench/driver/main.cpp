@@ -3,6 +3,7 @@
 // Windows. Usage:
 //   bench --jumpdeck EXE --floor-window EXE --floor-hotkey EXE --marker EXE
 //         [--work FOLDER] [--runs N] [--warmups N] [--idle-seconds S] [--verbose 1]
+//         [--only start-up|key|idle]
 // Any window program can stand in for Jumpdeck (the floor-hotkey does, to try
 // the driver): every program gets the marker's path as its command line,
 // which Jumpdeck ignores and floor-hotkey launches.
@@ -29,7 +30,13 @@ struct Options {
     int warmups;
     int idleSeconds;
     bool verbose;  // every run's figure to the error output
+    const char *only;  // one group of figures, for looking into one of them
 };
+
+static bool Measures(const Options &options, const char *figures)
+{
+    return options.only == nullptr || strcmp(options.only, figures) == 0;
+}
 
 enum {
     SHOW_TIMEOUT_MS = 20000,
@@ -333,13 +340,15 @@ static Options ReadOptions(int argc, char **argv)
             options.idleSeconds = atoi(value);
         else if (strcmp(name, "--verbose") == 0)
             options.verbose = atoi(value) != 0;
+        else if (strcmp(name, "--only") == 0)
+            options.only = value;
         else
             Fail(name, "unknown option");
     }
     if (argc % 2 == 0 || !options.jumpdeck[0] || !options.floorWindow[0] || !options.floorHotkey[0] ||
         !options.marker[0] || options.runs < 1 || options.warmups < 0 || options.idleSeconds < 1)
         Fail("usage", "bench --jumpdeck EXE --floor-window EXE --floor-hotkey EXE --marker EXE [--work FOLDER] "
-                      "[--runs N] [--warmups N] [--idle-seconds S] [--verbose 1]");
+                      "[--runs N] [--warmups N] [--idle-seconds S] [--verbose 1] [--only start-up|key|idle]");
     return options;
 }
 
@@ -353,12 +362,15 @@ int main(int argc, char **argv)
         Fail("run folders", runFoldersProblem);
 
     Samples startup[2], keyToLaunch[2];
-    Alternate("start-up", options, options.jumpdeck, &startup[0], options.floorWindow, &startup[1],
-              [&](const char *program, double *ms) { return TimeStartup(program, folders, ms); });
-    Alternate("key to launch", options, options.jumpdeck, &keyToLaunch[0], options.floorHotkey, &keyToLaunch[1],
-              [&](const char *program, double *ms) { return TimeKeyToLaunch(program, folders, ms); });
+    if (Measures(options, "start-up"))
+        Alternate("start-up", options, options.jumpdeck, &startup[0], options.floorWindow, &startup[1],
+                  [&](const char *program, double *ms) { return TimeStartup(program, folders, ms); });
+    if (Measures(options, "key"))
+        Alternate("key to launch", options, options.jumpdeck, &keyToLaunch[0], options.floorHotkey,
+                  &keyToLaunch[1],
+                  [&](const char *program, double *ms) { return TimeKeyToLaunch(program, folders, ms); });
     IdleFigures idle[2];
-    for (int i = 0; i < options.runs; i++) {
+    for (int i = 0; i < options.runs && Measures(options, "idle"); i++) {
         fprintf(stderr, "\rbench: idle, run %d of %d ", i + 1, options.runs);
         bool subjectFirst = i % 2 == 0;
         Attempt("idle", [&] {
@@ -375,16 +387,20 @@ int main(int argc, char **argv)
     snprintf(idleFigure, sizeof idleFigure, "idle CPU in %d s, ms", options.idleSeconds);
     printf("| figure | %s | floor | ratio | target | met |\n", subject);
     printf("|---|---|---|---|---|---|\n");
-    Row("start-up, ms (floor-window)", startup[0], startup[1], 1, 1.10);
-    Row("key to launch, ms (floor-hotkey)", keyToLaunch[0], keyToLaunch[1], 1, 1.10);
-    char subjectIdle[80], floorIdle[80];
-    Spread(subjectIdle, sizeof subjectIdle, idle[0].cpuMs, 1);
-    Spread(floorIdle, sizeof floorIdle, idle[1].cpuMs, 1);
-    printf("| %s (floor-window) | %s | %s | | 0 ms | %s |\n", idleFigure, subjectIdle, floorIdle,
-           idle[0].cpuMs.Max() == 0 ? "yes" : "no");
-    Row("threads (floor-window)", idle[0].threads, idle[1].threads, 0, 0);
-    Row("working set, KiB (floor-window)", idle[0].workingSetKiB, idle[1].workingSetKiB, 0, 1.20);
-    Row("private bytes, KiB (floor-window)", idle[0].privateKiB, idle[1].privateKiB, 0, 1.20);
+    if (Measures(options, "start-up"))
+        Row("start-up, ms (floor-window)", startup[0], startup[1], 1, 1.10);
+    if (Measures(options, "key"))
+        Row("key to launch, ms (floor-hotkey)", keyToLaunch[0], keyToLaunch[1], 1, 1.10);
+    if (Measures(options, "idle")) {
+        char subjectIdle[80], floorIdle[80];
+        Spread(subjectIdle, sizeof subjectIdle, idle[0].cpuMs, 1);
+        Spread(floorIdle, sizeof floorIdle, idle[1].cpuMs, 1);
+        printf("| %s (floor-window) | %s | %s | | 0 ms | %s |\n", idleFigure, subjectIdle, floorIdle,
+               idle[0].cpuMs.Max() == 0 ? "yes" : "no");
+        Row("threads (floor-window)", idle[0].threads, idle[1].threads, 0, 0);
+        Row("working set, KiB (floor-window)", idle[0].workingSetKiB, idle[1].workingSetKiB, 0, 1.20);
+        Row("private bytes, KiB (floor-window)", idle[0].privateKiB, idle[1].privateKiB, 0, 1.20);
+    }
     PrintSize(options);
     printf("\nMedian (min-max) of %d runs of each program, taken by turns after %d warm-up runs each. "
            "Idle CPU, threads and memory are read %d s after start-up, with %s and floor-window side by side.\n",
