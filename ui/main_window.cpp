@@ -1,0 +1,118 @@
+#include "ui/main_window.h"
+
+#include <commdlg.h>
+
+#include "launch/hotkeys.h"
+#include "launch/launcher.h"
+#include "store/manual.h"
+#include "store/settings_files.h"
+#include "ui/layout.h"
+
+char browseFile[PATH_SIZE];
+
+// One entry, all files; the literal's own terminator ends the list.
+static const char BROWSE_FILTER[] = "所有文件(*.*)\0*.*\0";
+
+void BrowseForFile(HWND pathField)
+{
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.lpstrFilter = BROWSE_FILTER;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = browseFile;
+    dialog.nMaxFile = sizeof browseFile;
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    if (GetOpenFileNameA(&dialog))
+        SetWindowTextA(pathField, browseFile);  // its EN_UPDATE stores the path
+}
+
+// A key field holds one byte. Longer text is cut to its first byte, which
+// sends EN_UPDATE again, now with that byte alone. A Chinese character cannot
+// be a key: half of one would show as '?' and quietly become that key, so the
+// field is emptied instead.
+static void CopyKeyField(HWND field, int slot)
+{
+    char text[3];  // enough to tell one byte from more
+    GetWindowTextA(field, text, sizeof text);
+    if (SetSlotKey(slot, text)) {
+        char kept[2] = {text[0], 0};
+        if (IsDBCSLeadByte((BYTE)text[0]))
+            kept[0] = 0;
+        SetWindowTextA(field, kept);
+    }
+}
+
+static void CopyPathField(HWND field, int slot)
+{
+    char text[PATH_SIZE];
+    GetWindowTextA(field, text, sizeof text);
+    SetSlotPath(slot, text);
+}
+
+static void SaveFromWindow(HWND window)
+{
+    SetFocus(window);
+    SaveSettings();
+}
+
+// The fields are the editing surface of the slot table: every change of a
+// field's text is copied into its slot at once.
+static void SlotCommand(int id, int code, int slot)
+{
+    const SlotRow *row = RowOfSlot(slot);
+    if (id == row->keyField && code == EN_UPDATE)
+        CopyKeyField(controlTable.controls[id], slot);
+    else if (id == row->pathField && code == EN_UPDATE)
+        CopyPathField(controlTable.controls[id], slot);
+    else if (id == row->browseButton)
+        BrowseForFile(controlTable.controls[row->pathField]);
+}
+
+LRESULT OnCommand(HWND window, WPARAM wParam)
+{
+    int id = LOWORD(wParam);
+    int code = HIWORD(wParam);
+    switch (id) {
+    case IDC_SAVE: SaveFromWindow(window); break;
+    case IDC_MANUAL: OpenManual(window); break;
+    case IDC_ENABLE_HOTKEYS: EnableHotkeys(); break;
+    case IDC_DISABLE_HOTKEYS: DisableHotkeys(); break;
+    default: {
+        int slot = SlotForControl(id);
+        if (slot != NO_SLOT)
+            SlotCommand(id, code, slot);
+        break;
+    }
+    }
+    return 0;
+}
+
+LRESULT OnChar(HWND window, WPARAM character)
+{
+    LaunchTyped(window, (unsigned int)character);
+    return 0;
+}
+
+// A click on the background takes the focus back from a field, so typed
+// letters launch again.
+LRESULT OnLeftButtonDown(HWND window)
+{
+    SetFocus(window);
+    return 0;
+}
+
+LRESULT OnHotkey(HWND window, WPARAM id)
+{
+    switch (id) {
+    case HOTKEY_SHOW_WINDOW: ShowMainWindow(window); break;
+    case HOTKEY_ENABLE: EnableHotkeys(); break;
+    case HOTKEY_DISABLE: DisableHotkeys(); break;
+    default: {
+        int slot = SlotForHotkey((int)id);
+        if (slot != NO_SLOT)
+            LaunchFromHotkey(window, slot);
+        break;
+    }
+    }
+    return 0;
+}
