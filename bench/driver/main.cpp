@@ -166,7 +166,7 @@ struct IdleRun {
 };
 
 static bool MeasureIdle(const char *first, IdleFigures *firstFigures, const char *second,
-                        IdleFigures *secondFigures, const RunFolders &folders, int seconds)
+                        IdleFigures *secondFigures, const RunFolders &folders, int seconds, bool verbose)
 {
     IdleRun runs[2] = {};
     const char *programs[2] = {first, second};
@@ -191,6 +191,10 @@ static bool MeasureIdle(const char *first, IdleFigures *firstFigures, const char
                 break;
             }
             figures[i]->cpuMs.values.push_back(cpu - runs[i].cpuAtStart);
+            if (verbose)
+                fprintf(stderr, "%s: %.1f ms CPU, %d threads, %lu KiB working set, %lu KiB private\n",
+                        programs[i], cpu - runs[i].cpuAtStart, threads, (unsigned long)(workingSet / 1024),
+                        (unsigned long)(privateBytes / 1024));
             figures[i]->threads.values.push_back(threads);
             figures[i]->workingSetKiB.values.push_back(workingSet / 1024.0);
             figures[i]->privateKiB.values.push_back(privateBytes / 1024.0);
@@ -298,7 +302,8 @@ static void PrintSize(const Options &options)
     if (subjectBytes < 0 || floorBytes < 0 || !ReadImportedDlls(options.jumpdeck, subjectDlls, sizeof subjectDlls) ||
         !ReadImportedDlls(options.floorWindow, floorDlls, sizeof floorDlls))
         Fail("size", "cannot read the executables");
-    printf("| exe size, bytes (floor-window) | %lld | %lld | %.2fx | <= 65536 | %s |\n", subjectBytes, floorBytes,
+    printf("| exe size, bytes (floor-window) | %lu | %lu | %.2fx | <= 65536 | %s |\n", (unsigned long)subjectBytes,
+           (unsigned long)floorBytes,
            (double)subjectBytes / floorBytes, subjectBytes <= 65536 ? "yes" : "no");
     printf("| imported DLLs (floor-window) | %s | %s | | system DLLs only | %s |\n", subjectDlls, floorDlls,
            AllSystemDlls(subjectDlls) ? "yes" : "no");
@@ -375,9 +380,9 @@ int main(int argc, char **argv)
         bool subjectFirst = i % 2 == 0;
         Attempt("idle", [&] {
             return subjectFirst ? MeasureIdle(options.jumpdeck, &idle[0], options.floorWindow, &idle[1], folders,
-                                              options.idleSeconds)
+                                              options.idleSeconds, options.verbose)
                                 : MeasureIdle(options.floorWindow, &idle[1], options.jumpdeck, &idle[0], folders,
-                                              options.idleSeconds);
+                                              options.idleSeconds, options.verbose);
         });
     }
     fprintf(stderr, "\n");
