@@ -1,6 +1,5 @@
 #include "store/settings_files.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include "common/platform.h"
@@ -19,12 +18,23 @@ static const char PATH_FILE_NAME[] = "z.l";
 static const char NEW_SUFFIX[] = ".new";
 static const char OLD_SUFFIX[] = ".old";
 
+// Adds text to the zero-terminated text in buffer, never past its size.
+static void Append(char *buffer, size_t size, const char *text)
+{
+    size_t used = strnlen(buffer, size - 1);
+    size_t length = strnlen(text, size - 1 - used);
+    memcpy(buffer + used, text, length);
+    buffer[used + length] = 0;
+}
+
 static void JoinPath(char *buffer, size_t size, const char *directory, const char *name)
 {
-    if (directory[0] == 0)
-        snprintf(buffer, size, "%s", name);
-    else
-        snprintf(buffer, size, "%s%c%s", directory, PATH_SEPARATOR, name);
+    const char separator[2] = {PATH_SEPARATOR, 0};
+    buffer[0] = 0;
+    Append(buffer, size, directory);
+    if (directory[0] != 0)
+        Append(buffer, size, separator);
+    Append(buffer, size, name);
 }
 
 void CaptureStartupPaths()
@@ -127,9 +137,13 @@ struct SaveFileNames {
 
 static void NameSaveFiles(SaveFileNames *names)
 {
-    snprintf(names->newKeys, sizeof names->newKeys, "%s%s", startupPaths.keyFile, NEW_SUFFIX);
-    snprintf(names->newPaths, sizeof names->newPaths, "%s%s", startupPaths.pathFile, NEW_SUFFIX);
-    snprintf(names->oldPaths, sizeof names->oldPaths, "%s%s", startupPaths.pathFile, OLD_SUFFIX);
+    names->newKeys[0] = names->newPaths[0] = names->oldPaths[0] = 0;
+    Append(names->newKeys, sizeof names->newKeys, startupPaths.keyFile);
+    Append(names->newKeys, sizeof names->newKeys, NEW_SUFFIX);
+    Append(names->newPaths, sizeof names->newPaths, startupPaths.pathFile);
+    Append(names->newPaths, sizeof names->newPaths, NEW_SUFFIX);
+    Append(names->oldPaths, sizeof names->oldPaths, startupPaths.pathFile);
+    Append(names->oldPaths, sizeof names->oldPaths, OLD_SUFFIX);
 }
 
 // A save moves the new path file in before the new key file. If the program
@@ -198,12 +212,18 @@ void LoadSettings()
     CreateIfMissing(startupPaths.manual);
 }
 
-// Lengths below 10 take a space and a digit, 10 to 99 two digits.
+// A number right-aligned in two characters: 0 to 9 as a space and a digit,
+// 10 to 99 as two digits, and a negative switch value read from a file (-9 to
+// -1) as a minus and a digit.
 static void FormatField(char *field, int value)
 {
-    char text[16];
-    snprintf(text, sizeof text, value < 10 ? "%2d" : "%d", value);
-    memcpy(field, text, 2);
+    if (value >= 10) {
+        field[0] = (char)('0' + value / 10 % 10);
+        field[1] = (char)('0' + value % 10);
+    } else {
+        field[0] = value < 0 ? '-' : ' ';
+        field[1] = (char)('0' + (value < 0 ? -value : value) % 10);
+    }
 }
 
 static void FormatKeyFile(char bytes[KEY_FILE_SIZE])
@@ -243,8 +263,10 @@ static bool RefuseLongPath()
 {
     for (const SlotRow &row : slotRows) {
         if (strlen(slotTable.slots[row.slot].path) > LONGEST_STORABLE_PATH) {
-            char text[128];
-            snprintf(text, sizeof text, "第%d行的路径超过%d字节，未保存", row.row, LONGEST_STORABLE_PATH);
+            const char rowNumber[2] = {(char)('0' + row.row), 0};
+            char text[64] = "第";
+            Append(text, sizeof text, rowNumber);
+            Append(text, sizeof text, "行的路径超过99字节，未保存");
             ShowNotice(text, false);
             return true;
         }
@@ -264,17 +286,18 @@ void SaveSettings()
     SaveFileNames names;
     NameSaveFiles(&names);
 
-    bool hadPathFile = FileExists(startupPaths.pathFile);
     bool saved = false;
     if (WriteNewPathFile(names.newPaths) && WriteNewKeyFile(names.newKeys)) {
-        if (!hadPathFile || ReplaceWithFile(startupPaths.pathFile, names.oldPaths)) {
-            if (ReplaceWithFile(names.newPaths, startupPaths.pathFile)) {
+        // The old path file is moved aside rather than overwritten, so that it
+        // can come back; when it cannot be moved it must really be absent.
+        bool movedAside = ReplaceWithFile(startupPaths.pathFile, names.oldPaths);
+        if (movedAside || !FileExists(startupPaths.pathFile)) {
+            if (ReplaceWithFile(names.newPaths, startupPaths.pathFile))
                 saved = ReplaceWithFile(names.newKeys, startupPaths.keyFile);
-                if (!saved && !hadPathFile)
-                    DeleteIfPresent(startupPaths.pathFile);
-            }
-            if (!saved && hadPathFile)
+            if (!saved && movedAside)
                 ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
+            else if (!saved)
+                DeleteIfPresent(startupPaths.pathFile);
         }
     }
     DeleteIfPresent(names.newPaths);
