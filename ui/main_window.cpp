@@ -13,8 +13,24 @@ char browseFile[PATH_SIZE];
 // One entry, all files; the literal's own terminator ends the list.
 static const char BROWSE_FILTER[] = "所有文件(*.*)\0*.*\0";
 
+// The file dialog's DLL brings the common controls and more with it. Linked
+// in, it would be loaded at every start for a dialog most runs never open; it
+// is loaded from the system folder the first time a browse button is pressed.
+typedef BOOL(WINAPI *OpenFileDialog)(OPENFILENAMEA *);
+
+static OpenFileDialog LoadOpenFileDialog()
+{
+    HMODULE dialogs = LoadLibraryExA("comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (dialogs == nullptr)
+        return nullptr;
+    return (OpenFileDialog)(void *)GetProcAddress(dialogs, "GetOpenFileNameA");
+}
+
 void BrowseForFile(HWND pathField)
 {
+    OpenFileDialog getOpenFileName = LoadOpenFileDialog();
+    if (getOpenFileName == nullptr)
+        return;
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.lpstrFilter = BROWSE_FILTER;
@@ -22,7 +38,7 @@ void BrowseForFile(HWND pathField)
     dialog.lpstrFile = browseFile;
     dialog.nMaxFile = sizeof browseFile;
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    if (GetOpenFileNameA(&dialog))
+    if (getOpenFileName(&dialog))
         SetWindowTextA(pathField, browseFile);  // its EN_UPDATE stores the path
 }
 
