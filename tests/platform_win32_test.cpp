@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/platform.h"
+#include "tests/file_bytes.h"
 
 static HWND CreatePlainWindow()
 {
@@ -57,19 +58,6 @@ TEST(PlatformWin32, HotkeysConflictAndArrive)
     DestroyWindow(second);
 }
 
-static std::string ReadAll(const char *path)
-{
-    std::string bytes;
-    if (FILE *file = fopen(path, "rb")) {
-        char buffer[256];
-        size_t got;
-        while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
-            bytes.append(buffer, got);
-        fclose(file);
-    }
-    return bytes;
-}
-
 static void WriteAll(const char *path, const char *text)
 {
     Stream *stream = OpenStream(path, "wb");
@@ -93,11 +81,11 @@ TEST(PlatformWin32, ReplaceWithFile)
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(ReplaceWithFile(fresh.c_str(), target.c_str()));
     CloseHandle(held);
-    EXPECT_EQ(ReadAll(target.c_str()), "old");
+    EXPECT_EQ(ReadBytes(target.c_str()), "old");
 
     EXPECT_TRUE(ReplaceWithFile(fresh.c_str(), target.c_str()));
-    EXPECT_EQ(ReadAll(target.c_str()), "new");
-    EXPECT_EQ(ReadAll(fresh.c_str()), "");
+    EXPECT_EQ(ReadBytes(target.c_str()), "new");
+    EXPECT_EQ(ReadBytes(fresh.c_str()), "");
     DeleteIfPresent(target.c_str());
     EXPECT_EQ(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
 }
