@@ -142,6 +142,18 @@ inline std::string WindowsPath(std::string path)
     return path[0] == '\\' ? "Z:" + path : path;
 }
 
+// Every top-level window, as one snapshot.
+inline std::vector<HWND> TopWindows()
+{
+    std::vector<HWND> windows;
+    auto add = [](HWND window, LPARAM list) -> BOOL {
+        ((std::vector<HWND> *)list)->push_back(window);
+        return TRUE;
+    };
+    EnumWindows(add, (LPARAM)&windows);
+    return windows;
+}
+
 inline void RemoveTree(const std::string &path)
 {
     std::string from = path + '\0';  // a list of one name
@@ -257,12 +269,14 @@ protected:
     HWND FindShown(const char *className, const std::string &part)
     {
         std::vector<DWORD> pids = JobProcesses();
-        for (HWND found = nullptr; (found = FindWindowExA(nullptr, found, className, nullptr)) != nullptr;) {
+        for (HWND found : TopWindows()) {
             DWORD pid = 0;
-            char title[256] = "";
+            char title[256] = "", name[64] = "";
             GetWindowThreadProcessId(found, &pid);
             GetWindowTextA(found, title, sizeof title);
-            if (IsWindowVisible(found) && std::count(pids.begin(), pids.end(), pid) && strstr(title, part.c_str()))
+            GetClassNameA(found, name, sizeof name);
+            if (IsWindowVisible(found) && std::count(pids.begin(), pids.end(), pid) &&
+                (!className || strcmp(name, className) == 0) && strstr(title, part.c_str()))
                 return found;
         }
         return nullptr;

@@ -35,7 +35,7 @@ static std::vector<Figure> UsageOf(HANDLE process)
 {
     DWORD pid = GetProcessId(process), handles = 0, windows = 0;
     GetProcessHandleCount(process, &handles);
-    for (HWND top = nullptr; (top = FindWindowExA(nullptr, top, nullptr, nullptr)) != nullptr;) {
+    for (HWND top : TopWindows()) {
         DWORD owner = 0;
         GetWindowThreadProcessId(top, &owner);
         if (owner == pid && CountWindow(top, (LPARAM)&windows))  // and its children
