@@ -1,116 +1,187 @@
 // Drives the real Jumpdeck.exe from outside, the way a user and the system do:
-// it starts the program in a scratch folder inside a job object, finds its
-// window and controls, sends keys and clicks with SendInput, answers notice
-// boxes and the open-file dialog, and reads the files the program leaves.
+// each test starts the program in a fresh scratch folder (with the marker
+// program in it) inside a job object, finds its window and controls, sends keys
+// and clicks with SendInput, answers notice boxes and reads the files the
+// program leaves. Every process the test started is gone when it ends; a failed
+// test keeps its folder.
 #pragma once
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+#include <shellapi.h>
+#include <stdio.h>
+
+#include <algorithm>
+#include <fstream>
 #include <functional>
+#include <numeric>
 #include <string>
 #include <vector>
 
-// Control ids of the main window.
-enum {
-    SAVE_BUTTON = 6,
-    MANUAL_BUTTON = 22,
-    ENABLE_BUTTON = 23,
-    DISABLE_BUTTON = 24,
-};
+// Control ids of the main window, and each row's key field, path field and
+// browse button, top to bottom.
+enum { SAVE_BUTTON = 6, MANUAL_BUTTON = 22, ENABLE_BUTTON = 23, DISABLE_BUTTON = 24 };
+struct Row { int keyField, pathField, browseButton; };
+inline constexpr Row rows[6] = {{0, 3, 7}, {1, 4, 8}, {2, 5, 9}, {13, 14, 15}, {16, 17, 18}, {19, 20, 21}};
 
-// The key field, path field and browse button of each window row, top to bottom.
-struct Row {
-    int keyField;
-    int pathField;
-    int browseButton;
-};
-extern const Row rows[6];
-
-extern const char NOTICE_CAPTION[];
-extern const char SAVE_FAILED[];
-extern const char REPEAT_QUESTION[];
-extern const char ENABLED_NOTICE[];
-extern const char DISABLED_NOTICE[];
-extern const char MANUAL_NAME[];
+inline constexpr char SAVE_FAILED[] = "what the fuke";
+inline constexpr char REPEAT_QUESTION[] = "打开此的是应用程序？";
+inline constexpr char ENABLED_NOTICE[] = "以注册热键，如有冲突请取消热键";
+inline constexpr char DISABLED_NOTICE[] = "以取消热键";
+inline constexpr char MANUAL_NAME[] = "生命手册.txt";
 
 // Polls until done() holds, false after timeoutMs; the driver's own windows
 // keep working meanwhile.
-bool WaitUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000);
+inline bool WaitUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000)
+{
+    for (DWORD start = GetTickCount();; Sleep(20)) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (done())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+    }
+}
 
-// A running Jumpdeck.exe and everything it started, in one job that kills the
-// whole tree when it closes.
-struct Deck {
-    HANDLE job = nullptr;
-    HANDLE process = nullptr;
-    DWORD pid = 0;
-    HWND window = nullptr;
-};
+// A message to any process's window; false when it gets no answer in 5 s.
+inline bool Send(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0, DWORD_PTR *result = nullptr)
+{
+    DWORD_PTR ignored;
+    return SendMessageTimeoutA(window, message, w, l, SMTO_ABORTIFHUNG, 5000, result ? result : &ignored) != 0;
+}
 
-// Starts the program in dir; its window shows later (not before a start-up
-// notice is answered).
-bool StartDeck(Deck *deck, const std::string &dir);
-bool WaitForMainWindow(Deck *deck, DWORD timeoutMs = 10000);
-DWORD WaitForExit(const Deck &deck, DWORD timeoutMs = 5000);  // STILL_ACTIVE on timeout
-void StopDeck(Deck *deck);
-std::vector<DWORD> JobProcesses(const Deck &deck);
-// A shown top-level window of the job whose title contains part.
-HWND FindJobWindow(const Deck &deck, const std::string &part);
-bool Responds(HWND window, DWORD timeoutMs = 5000);
+inline std::string TextOf(HWND window)
+{
+    char text[1024] = "";
+    DWORD_PTR length = 0;
+    return Send(window, WM_GETTEXT, sizeof text, (LPARAM)text, &length) ? std::string(text, length) : "<no answer>";
+}
 
-HWND Control(const Deck &deck, int id);
-std::string TextOf(HWND window);  // of any process's window
-bool SetText(HWND field, const std::string &text);
-HWND FocusOf(HWND window);        // the focus in window's thread
-bool BringToFront(HWND window);   // until it or a child has the focus
+inline HWND FocusOf(HWND window)  // the focus in window's thread
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
 
-void PressKey(WORD virtualKey);
-void TypeText(const std::string &text);  // characters, which fire no hotkey
-void ClickClient(HWND window, int x, int y);
-void Click(HWND control);
+// Until window or a child has the focus: without a window manager the first
+// attempt can leave the desktop in front.
+inline bool BringToFront(HWND window)
+{
+    return WaitUntil([&] {
+        if (GetForegroundWindow() != window)
+            SetForegroundWindow(window);
+        HWND focus = FocusOf(window);
+        return GetForegroundWindow() == window && (focus == window || IsChild(window, focus));
+    });
+}
 
-// Notice boxes of the program: "" from AnswerNotice when none comes.
-HWND WaitForNotice(const Deck &deck, DWORD timeoutMs = 5000);
-bool NoticeShown(const Deck &deck);
-std::string NoticeText(HWND box);
-std::string AnswerNotice(const Deck &deck, int button = IDOK, DWORD timeoutMs = 5000);
+// A key, or with a character that character, which fires no hotkey.
+inline void PressKey(WORD virtualKey, WORD character = 0)
+{
+    INPUT presses[2] = {};
+    for (DWORD up : {0, 1}) {
+        presses[up].type = INPUT_KEYBOARD;
+        presses[up].ki = {virtualKey, character ? character : (WORD)MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC),
+            (character ? KEYEVENTF_UNICODE : 0u) | (up ? KEYEVENTF_KEYUP : 0u), 0, 0};
+    }
+    SendInput(2, presses, sizeof(INPUT));
+}
 
-// Clicks the browse button and chooses path in the open-file dialog.
-bool BrowseTo(const Deck &deck, int browseButton, const std::string &path);
+// A left click at a point of window's client area, by default its middle.
+inline void Click(HWND window, int x = -1, int y = -1)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    POINT at = {x < 0 ? client.right / 2 : x, y < 0 ? client.bottom / 2 : y};
+    ClientToScreen(window, &at);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    LONG dx = (at.x * 65536 + width / 2) / width, dy = (at.y * 65536 + height / 2) / height;
+    INPUT steps[3];
+    const DWORD buttons[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int step = 0; step < 3; step++)
+        steps[step] = {INPUT_MOUSE, {{dx, dy, 0, MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttons[step], 0, 0}}};
+    SendInput(3, steps, sizeof(INPUT));
+}
 
-std::string ReadBytes(const std::string &path);
-bool WriteBytes(const std::string &path, const std::string &bytes);
-bool Exists(const std::string &path);
-std::string MakeScratchDir();
-void RemoveTree(const std::string &path);
+inline std::string ReadBytes(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
 
-// The marker program, copied into dir: each start appends "start ARG" (its
-// first argument, "-" without one) to marker.log beside it.
-bool PlaceMarker(const std::string &dir);
-std::vector<std::string> MarkerStarts(const std::string &dir);
-bool MakeShortcut(const std::string &linkPath, const std::string &target, const std::string &arguments);
+inline bool WriteBytes(const std::string &path, const std::string &bytes)
+{
+    std::ofstream file(path, std::ios::binary);
+    return file.write(bytes.data(), bytes.size()).flush().good();
+}
 
-// The key file for these keys (slot order, slot 3 included), path lengths
-// and hotkey switch.
-std::string KeyFile(const std::string &keys, const std::vector<size_t> &lengths, int hotkeys);
+inline bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-#include <gtest/gtest.h>
+// The key file for these keys (slot order, slot 3 included), paths and hotkey
+// switch: each number in two places, padded with a space. The path file holds
+// the paths one after the other.
+inline std::string KeyFile(std::string keys, std::vector<std::string> paths, unsigned hotkeys)
+{
+    keys.resize(7, '\0');
+    paths.resize(7);
+    for (const std::string &path : paths)
+        keys += (path.size() < 10 ? " " : "") + std::to_string(path.size());
+    return keys + " " + std::to_string(hotkeys);
+}
 
-// Each test gets a fresh folder of its own with the marker program in it, and
-// ends with every process it started gone. A failed test keeps its folder.
+// The build names its programs by host paths; Wine sees the host's root as Z:.
+inline std::string WindowsPath(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path[0] == '\\' ? "Z:" + path : path;
+}
+
+// Every top-level window, as one snapshot.
+inline std::vector<HWND> TopWindows()
+{
+    std::vector<HWND> windows;
+    auto add = [](HWND window, LPARAM list) -> BOOL {
+        ((std::vector<HWND> *)list)->push_back(window);
+        return TRUE;
+    };
+    EnumWindows(add, (LPARAM)&windows);
+    return windows;
+}
+
+inline void RemoveTree(const std::string &path)
+{
+    std::string from = path + '\0';  // a list of one name
+    SHFILEOPSTRUCTA remove = {nullptr, FO_DELETE, from.c_str(), nullptr, FOF_NO_UI, FALSE, nullptr, nullptr};
+    SHFileOperationA(&remove);
+}
+
 class DeckTest : public ::testing::Test {
 protected:
     std::string dir;
-    Deck deck;
+    HANDLE job = nullptr, process = nullptr;  // the program and all it started
+    HWND deck = nullptr;                      // its main window
 
     void SetUp() override
     {
-        dir = MakeScratchDir();
-        ASSERT_TRUE(PlaceMarker(dir)) << dir;
+        // Short, so that whole paths can be typed into the path fields, which
+        // stop taking characters at their visible width.
+        static int made;
+        CreateDirectoryA("C:\\e2e", nullptr);
+        dir = "C:\\e2e\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++made);
+        RemoveTree(dir);
+        CreateDirectoryA(dir.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(WindowsPath(MARKER_EXE).c_str(), In("marker.exe").c_str(), FALSE)) << dir;
     }
 
     void TearDown() override
     {
-        StopDeck(&deck);
+        Stop();
         if (HasFailure())
             printf("left for inspection: %s\n", dir.c_str());
         else
@@ -118,36 +189,144 @@ protected:
     }
 
     std::string In(const std::string &name) const { return dir + "\\" + name; }
+    HWND Control(int id) const { return GetDlgItem(deck, id); }
+    bool SetText(int id, const std::string &text) { return Send(Control(id), WM_SETTEXT, 0, (LPARAM)text.c_str()); }
+    bool Responds() { return Send(deck, WM_NULL); }
 
-    // Starts the program and waits for its window, in front with the focus.
-    void Start()
+    // Saved bindings, written byte by byte before the start.
+    void WriteDataFiles(const std::string &keys, const std::vector<std::string> &paths, unsigned hotkeys = 0)
     {
-        ASSERT_TRUE(StartDeck(&deck, dir));
-        ASSERT_TRUE(WaitForMainWindow(&deck)) << "no main window";
-        ASSERT_TRUE(BringToFront(deck.window)) << "the window does not take the focus";
+        ASSERT_TRUE(WriteBytes(In("l.z"), KeyFile(keys, paths, hotkeys)));
+        ASSERT_TRUE(WriteBytes(In("z.l"), std::accumulate(paths.begin(), paths.end(), std::string())));
+    }
+
+    // Waits for the key file of these bindings, which is written last.
+    void ExpectDataFiles(const std::string &keys, const std::vector<std::string> &paths, unsigned hotkeys = 0)
+    {
+        EXPECT_TRUE(WaitUntil([&] { return ReadBytes(In("l.z")) == KeyFile(keys, paths, hotkeys); }))
+            << ReadBytes(In("l.z"));
+        EXPECT_EQ(ReadBytes(In("z.l")), std::accumulate(paths.begin(), paths.end(), std::string()));
+    }
+
+    // Starts the program in a job that kills it and all it started when it
+    // closes, answers the notice that must come before the window shows when
+    // startupNotice is given, and waits for the window, in front with the focus.
+    void Start(const char *startupNotice = nullptr)
+    {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        job = CreateJobObjectA(nullptr, nullptr);
+        ASSERT_TRUE(job && SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits));
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started = {};
+        ASSERT_TRUE(CreateProcessA(WindowsPath(JUMPDECK_EXE).c_str(), nullptr, nullptr, nullptr, FALSE,
+            CREATE_SUSPENDED, nullptr, dir.c_str(), &startup, &started));
+        process = started.hProcess;
+        bool joined = AssignProcessToJobObject(job, process);
+        ResumeThread(started.hThread);
+        CloseHandle(started.hThread);
+        ASSERT_TRUE(joined);
+        if (startupNotice) {
+            EXPECT_EQ(AnswerNotice(IDOK, 10000), startupNotice) << "at start-up";
+        }
+        WaitForInputIdle(process, 10000);
+        ASSERT_TRUE(WaitUntil([&] { return (deck = FindShown("DECKWND", "Jumpdeck")) != nullptr; }, 10000))
+            << "no main window";
+        ASSERT_TRUE(BringToFront(deck)) << "the window does not take the focus";
+    }
+
+    // Processes the program has just started get to finish starting first:
+    // Wine leaves a process that is killed half-way through its start hanging
+    // outside the server, holding the test runner's output open.
+    void Stop()
+    {
+        for (DWORD pid : JobProcesses()) {
+            if (HANDLE member = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid)) {
+                WaitForInputIdle(member, 3000);
+                CloseHandle(member);
+            }
+        }
+        if (job && TerminateJobObject(job, 1))
+            WaitUntil([&] { return JobProcesses().empty(); });
+        for (HANDLE handle : {job, process})
+            if (handle)
+                CloseHandle(handle);
+        job = process = nullptr;
+        deck = nullptr;
+    }
+
+    std::vector<DWORD> JobProcesses()
+    {
+        struct { JOBOBJECT_BASIC_PROCESS_ID_LIST list; ULONG_PTR more[63]; } ids = {};
+        if (!job || !QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof ids, nullptr))
+            return {};
+        return std::vector<DWORD>(ids.list.ProcessIdList, ids.list.ProcessIdList + ids.list.NumberOfProcessIdsInList);
+    }
+
+    // A shown top-level window of the job, of className (any when null), with
+    // part in its title.
+    HWND FindShown(const char *className, const std::string &part)
+    {
+        std::vector<DWORD> pids = JobProcesses();
+        for (HWND found : TopWindows()) {
+            DWORD pid = 0;
+            char title[256] = "", name[64] = "";
+            GetWindowThreadProcessId(found, &pid);
+            GetWindowTextA(found, title, sizeof title);
+            GetClassNameA(found, name, sizeof name);
+            if (IsWindowVisible(found) && std::count(pids.begin(), pids.end(), pid) &&
+                (!className || strcmp(name, className) == 0) && strstr(title, part.c_str()))
+                return found;
+        }
+        return nullptr;
+    }
+
+    // A notice box of the program: it counts once it is on screen with its
+    // text, until it starts to close.
+    HWND Notice()
+    {
+        HWND box = FindShown("#32770", "提示");
+        return box && GetDlgItem(box, 0xFFFF) ? box : nullptr;
+    }
+    static std::string NoticeText(HWND box) { return TextOf(GetDlgItem(box, 0xFFFF)); }
+
+    // Presses button in the notice that comes; its text, "" when none comes.
+    std::string AnswerNotice(int button = IDOK, DWORD timeoutMs = 5000)
+    {
+        HWND box = nullptr;
+        if (!WaitUntil([&] { return (box = Notice()) != nullptr; }, timeoutMs))
+            return "";
+        std::string text = NoticeText(box);
+        PostMessageA(box, WM_COMMAND, button, 0);
+        WaitUntil([&] { return !IsWindowVisible(box); });
+        return text;
     }
 
     // A click on the window's background, which gives the window itself the
-    // focus back, then Escape.
+    // focus back, then Escape: the program ends with 0.
     void Quit()
     {
-        ClickClient(deck.window, 300, 8);
-        ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck.window) == deck.window; }));
+        Click(deck, 300, 8);
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck) == deck; }));
         PressKey(VK_ESCAPE);
-        EXPECT_EQ(WaitForExit(deck), 0u);
-        StopDeck(&deck);
+        DWORD code = STILL_ACTIVE;
+        EXPECT_TRUE(WaitForSingleObject(process, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code));
+        EXPECT_EQ(code, 0u);
+        Stop();
     }
 
-    // Clicks the field, types text at its end and waits until the field
-    // shows result (its old text and text when result is null).
+    // Clicks the field, types text at its end and waits until the field shows
+    // result (its old text and text when result is null).
     void TypeInto(int id, const std::string &text, const char *result = nullptr)
     {
-        HWND field = Control(deck, id);
+        HWND field = Control(id);
         std::string expected = result ? result : TextOf(field) + text;
         Click(field);
-        ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck.window) == field; })) << "field " << id;
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck) == field; })) << "field " << id;
         PressKey(VK_END);
-        TypeText(text);
+        for (unsigned char c : text)
+            PressKey(0, c);
         ASSERT_TRUE(WaitUntil([&] { return TextOf(field) == expected; })) << "field " << id << ": " << TextOf(field);
     }
 
@@ -155,9 +334,8 @@ protected:
     {
         for (size_t row = 0; row < 6; row++) {
             SCOPED_TRACE("row " + std::to_string(row + 1));
-            EXPECT_EQ(TextOf(Control(deck, rows[row].keyField)), row < keys.size() ? keys[row] : "");
-            EXPECT_EQ(TextOf(Control(deck, rows[row].pathField)), row < paths.size() ? paths[row] : "");
+            EXPECT_EQ(TextOf(Control(rows[row].keyField)), row < keys.size() ? keys[row] : "");
+            EXPECT_EQ(TextOf(Control(rows[row].pathField)), row < paths.size() ? paths[row] : "");
         }
     }
 };
-

@@ -4,50 +4,40 @@
 
 class Fault : public DeckTest {
 protected:
-    std::string keyFile, pathFile;
-
     void SetUp() override
     {
         DeckTest::SetUp();
-        pathFile = In("marker.exe");
-        keyFile = KeyFile("a", {pathFile.size()}, 0);
-        ASSERT_TRUE(WriteBytes(In("l.z"), keyFile));
-        ASSERT_TRUE(WriteBytes(In("z.l"), pathFile));
+        WriteDataFiles("a", {In("marker.exe")});
     }
 
     void ExpectFilesAsBefore()
     {
-        EXPECT_EQ(ReadBytes(In("l.z")), keyFile);
-        EXPECT_EQ(ReadBytes(In("z.l")), pathFile);
+        ExpectDataFiles("a", {In("marker.exe")});
+        std::vector<std::string> leftovers;
         WIN32_FIND_DATAA entry;
         HANDLE search = FindFirstFileA(In("*.*").c_str(), &entry);
-        std::vector<std::string> leftovers;
-        do {
-            std::string name = entry.cFileName;
-            if (name.find(".new") != std::string::npos || name.find(".old") != std::string::npos)
-                leftovers.push_back(name);
-        } while (FindNextFileA(search, &entry));
+        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry))
+            if (strstr(entry.cFileName, ".new") || strstr(entry.cFileName, ".old"))
+                leftovers.push_back(entry.cFileName);
         FindClose(search);
         EXPECT_EQ(leftovers, std::vector<std::string>()) << "a save left files behind";
     }
 
-    // Binds b to row 2, presses Save and answers the notice that must come.
-    std::string FailToSave()
+    // Binds b to row 2 and presses Save.
+    void BindAndSave()
     {
-        SetText(Control(deck, rows[1].keyField), "b");
-        SetText(Control(deck, rows[1].pathField), "D:\\");
-        Click(Control(deck, SAVE_BUTTON));
-        return AnswerNotice(deck);
+        SetText(rows[1].keyField, "b");
+        SetText(rows[1].pathField, "D:\\");
+        Click(Control(SAVE_BUTTON));
     }
 
     // The next save writes what the window shows, without a word.
-    void ExpectSaveWorks(const std::vector<size_t> &lengths, const std::string &paths)
+    void ExpectSaveWorks(const std::string &thirdPath = "")
     {
-        Click(Control(deck, SAVE_BUTTON));
-        EXPECT_TRUE(WaitUntil([&] { return ReadBytes(In("l.z")) == KeyFile("ab", lengths, 0); }));
-        EXPECT_EQ(ReadBytes(In("z.l")), paths);
-        ASSERT_TRUE(Responds(deck.window));
-        EXPECT_FALSE(NoticeShown(deck));
+        BindAndSave();
+        ExpectDataFiles("ab", {In("marker.exe"), "D:\\", thirdPath});
+        ASSERT_TRUE(Responds());
+        EXPECT_FALSE(Notice());
     }
 };
 
@@ -62,11 +52,12 @@ TEST_F(Fault, SaveOverAFileHeldByAnotherProgram)
     for (const char *name : {"l.z", "z.l"}) {
         HANDLE held = CreateFileA(In(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE) << name;
-        EXPECT_EQ(FailToSave(), SAVE_FAILED) << name;
+        BindAndSave();
+        EXPECT_EQ(AnswerNotice(), SAVE_FAILED) << name;
         CloseHandle(held);
         ExpectFilesAsBefore();
     }
-    ExpectSaveWorks({pathFile.size(), 3}, pathFile + "D:\\");
+    ExpectSaveWorks();
 }
 
 // A folder where a data file belongs: the start-up reports it, and so does
@@ -77,20 +68,17 @@ TEST_F(Fault, SaveOverADataFileThatIsAFolder)
         SCOPED_TRACE(name);
         std::string file = In(name), saved = ReadBytes(file);
         ASSERT_TRUE(DeleteFileA(file.c_str()) && CreateDirectoryA(file.c_str(), nullptr));
-        ASSERT_TRUE(StartDeck(&deck, dir));
-        EXPECT_EQ(AnswerNotice(deck, IDOK, 10000), SAVE_FAILED) << "at start-up";
-        ASSERT_TRUE(WaitForMainWindow(&deck) && BringToFront(deck.window));
-        EXPECT_EQ(FailToSave(), SAVE_FAILED);
+        Start(SAVE_FAILED);
+        BindAndSave();
+        EXPECT_EQ(AnswerNotice(), SAVE_FAILED);
         EXPECT_TRUE(GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
         ASSERT_TRUE(RemoveDirectoryA(file.c_str()) && WriteBytes(file, saved));
         ExpectFilesAsBefore();
-        ASSERT_TRUE(Responds(deck.window));
-        StopDeck(&deck);
+        ASSERT_TRUE(Responds());
+        Stop();
     }
     Start();
-    SetText(Control(deck, rows[1].keyField), "b");
-    SetText(Control(deck, rows[1].pathField), "D:\\");
-    ExpectSaveWorks({pathFile.size(), 3}, pathFile + "D:\\");
+    ExpectSaveWorks();
 }
 
 // A path field holding more than the two-digit length field can describe.
@@ -100,10 +88,11 @@ TEST_F(Fault, SaveOfAPathOver99Bytes)
 {
     Start();
     std::string longest = "C:\\" + std::string(96, 'p');
-    SetText(Control(deck, rows[2].pathField), longest + "q");
-    EXPECT_EQ(FailToSave(), "第3行的路径超过99字节，未保存");
+    SetText(rows[2].pathField, longest + "q");
+    BindAndSave();
+    EXPECT_EQ(AnswerNotice(), "第3行的路径超过99字节，未保存");
     ExpectFilesAsBefore();
 
-    SetText(Control(deck, rows[2].pathField), longest);
-    ExpectSaveWorks({pathFile.size(), 3, 99}, pathFile + "D:\\" + longest);
+    SetText(rows[2].pathField, longest);
+    ExpectSaveWorks(longest);
 }
