@@ -13,11 +13,12 @@
 #include <stdio.h>
 
 #include <algorithm>
-#include <fstream>
 #include <functional>
 #include <numeric>
 #include <string>
 #include <vector>
+
+#include "tests/file_bytes.h"
 
 // Control ids of the main window, and each row's key field, path field and
 // browse button, top to bottom.
@@ -107,18 +108,6 @@ inline void Click(HWND window, int x = -1, int y = -1)
     for (int step = 0; step < 3; step++)
         steps[step] = {INPUT_MOUSE, {{dx, dy, 0, MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttons[step], 0, 0}}};
     SendInput(3, steps, sizeof(INPUT));
-}
-
-inline std::string ReadBytes(const std::string &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-inline bool WriteBytes(const std::string &path, const std::string &bytes)
-{
-    std::ofstream file(path, std::ios::binary);
-    return file.write(bytes.data(), bytes.size()).flush().good();
 }
 
 inline bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
