@@ -297,19 +297,3 @@ TEST_F(SettingsFiles, LoadFinishesOrUndoesAnInterruptedSave)
         EXPECT_EQ(slotTable.slots[0].key, c.keys[0]) << c.name;
     }
 }
-
-TEST_F(SettingsFiles, LoadReportsFilesItCannotCreate)
-{
-    // Steps: recovery checks (z.l.new, l.z.new, z.l.old) are the first three
-    // opens; then the key file is opened for reading, checked, and created.
-    for (int step = 1; step <= 12; step++) {
-        ResetFake();
-        for (const char *name : {"l.z", "z.l", "生命手册.txt"})
-            Remove(name);
-        fake.failAtFileStep = step;
-        LoadSettings();
-        for (const std::string &event : fake.events)
-            EXPECT_EQ(event, NOTICE_FAILURE) << "step " << step;
-        EXPECT_LE(fake.events.size(), 1u) << "step " << step;
-    }
-}
