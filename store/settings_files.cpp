@@ -152,7 +152,8 @@ static void NameSaveFiles(SaveFileNames *names)
 // - the new path file is still waiting: nothing was replaced yet, except that
 //   the old path file may have been moved aside; put it back;
 // - only the new key file is waiting: the path file was replaced; move the key
-//   file in when its lengths fit the path file, else put the old path file back.
+//   file in when its lengths fit the path file, else (or when it cannot move)
+//   put the old path file back.
 static void FinishInterruptedSave()
 {
     SaveFileNames names;
@@ -172,9 +173,8 @@ static void FinishInterruptedSave()
             pathFileSize = StreamSize(paths);
             CloseStream(paths);
         }
-        if (complete && SumOfLengths(keyBytes) == pathFileSize) {
-            ReplaceWithFile(names.newKeys, startupPaths.keyFile);
-        } else {
+        if (!complete || SumOfLengths(keyBytes) != pathFileSize ||
+            !ReplaceWithFile(names.newKeys, startupPaths.keyFile)) {
             if (FileExists(names.oldPaths))
                 ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
             DeleteIfPresent(names.newKeys);
