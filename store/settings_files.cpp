@@ -56,7 +56,8 @@ static bool FileExists(const char *path)
     return true;
 }
 
-void CreateIfMissing(const char *path)
+// Creates the file empty unless it can be read; reports a failure.
+static void CreateIfMissing(const char *path)
 {
     if (FileExists(path))
         return;

@@ -31,6 +31,3 @@ void SaveSettings();
 
 // The one failure the program reports: a data or manual file it cannot write.
 extern const char FILE_FAILURE_NOTICE[];
-
-// Creates the file empty unless it can be read; reports a failure.
-void CreateIfMissing(const char *path);
