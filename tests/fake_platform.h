@@ -1,10 +1,9 @@
-// A recording stand-in for the platform layer. Every call that the program
-// makes of the system is written to events as one line of text; notice boxes
-// are answered from a script; file operations work on real files but can be
-// made to fail at a chosen step.
+// A recording stand-in for the platform layer, for the store and the launcher
+// on any system: notices, launches and the window's hiding and showing are
+// written to events, a line each; notices are answered from a script; hotkeys
+// are held in a list; files are real, and one chosen file operation fails.
 #pragma once
 
-#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,17 +11,15 @@
 #include "common/platform.h"
 
 struct FakePlatform {
-    // "notice TEXT", "ask TEXT" (OK and Cancel), "shell PATH", "hide", "show",
-    // "register ID CODE", "refused ID CODE", "unregister ID"
-    std::vector<std::string> events;
-    std::deque<int> answers;              // buttons for the next notices; OK when empty
+    std::string events;       // "notice TEXT", "ask TEXT" (OK and Cancel), "shell PATH", "hide", "show"
+    std::string answers;      // the buttons for the next asks: 'c' Cancel, anything else OK
     std::vector<std::pair<int, int>> hotkeys;  // (id, key code) held by the main window
-    std::vector<int> heldElsewhere;       // key codes other programs hold
-    int fileSteps = 0;                    // fallible file operations so far
-    int failAtFileStep = 0;               // this one fails; 0 for none
+    int heldElsewhere = 0;    // a key code another program holds
+    int fileSteps = 0;        // file operations that can fail, so far
+    int failAtFileStep = 0;   // this one fails; 0 for none
 };
 
 extern FakePlatform fake;
 
-// Clears the fake, the slot table and the main window handle.
+// A clean fake and a clean slot table.
 void ResetFake();

@@ -76,8 +76,12 @@ int RunMessageLoop(HACCEL accelerators)
     return (int)message.wParam;
 }
 
+// Before anything else: a DLL that the program, the shell or the file dialog
+// asks for by name comes from the system folder, never from the folder the
+// program was unzipped into, where other downloads land too.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!StartUp(instance, showCommand))
         return 0;
     return RunMessageLoop(LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS)));
