@@ -1,65 +1,58 @@
 // Drives the real Jumpdeck.exe from outside, as a user and the system do. Each
 // test copies the program into a fresh folder, with the marker program and a
-// DLL planted beside it, as a user unzips it into a folder where downloads
-// land, and starts it there in a job object; then it types with SendInput,
-// clicks with mouse messages, answers the notices and reads the files the
-// program leaves. Whatever the test started ends with it.
+// DLL planted beside it, as a user unzips it where downloads land, and runs it
+// there in a job object through steps, each a line of text: what to do, or
+// what must be seen. {dir} in a step stands for the program's folder.
+//   doing:  data KEYS|PATH|...|SWITCH (the data files, in slot order, before
+//           the start; '.' a slot without a key), start, quit (a click on the
+//           window's background, Escape, exit code 0), key K (A-Z, 0-9, F1-F3,
+//           Esc, Back, Enter), set FIELD TEXT, click CONTROL, hotkey ID, other
+//           (the test's own field in front)
+//   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
+//           files KEYS|PATH|...|SWITCH, empty FILE, starts N (of the marker),
+//           hidden, shown (and in front), shows FIELD TEXT, focus CONTROL,
+//           window PART (of a title), running
+// Fields and controls: key1-key6, path1-path6, browse1-browse6 by row, save,
+// manual, on, off, window (the background), other (the test's own field).
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <shellapi.h>
-#include <stdio.h>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
-// The control ids of the buttons, and of each row's key field, path field and
-// browse button, top to bottom.
-enum { SAVE = 6, MANUAL = 22, ENABLE = 23, DISABLE = 24 };
-struct Row { int key, path, browse; };
-const Row rows[6] = {{0, 3, 7}, {1, 4, 8}, {2, 5, 9}, {13, 14, 15}, {16, 17, 18}, {19, 20, 21}};
-
-const std::string FAILED = "what the fuke", ENABLED = "以注册热键，如有冲突请取消热键", DISABLED = "以取消热键",
-                  REPEAT = "打开此的是应用程序？", MANUAL_NAME = "生命手册.txt";
+using Steps = std::vector<std::string>;
 
 // Polls until done() holds, false after timeoutMs; the test's own windows
 // keep working meanwhile.
 inline bool WaitUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000)
 {
-    for (DWORD start = GetTickCount();; Sleep(20)) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    for (DWORD start = GetTickCount(); !done(); Sleep(20)) {
+        for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); DispatchMessageA(&message))
             TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        if (done())
-            return true;
         if (GetTickCount() - start >= timeoutMs)
-            return false;
+            return done();
     }
+    return true;
 }
 
-// A message to another process's window; false when it gets no answer in 5 s.
-inline bool Send(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0, DWORD_PTR *result = nullptr)
-{
-    DWORD_PTR ignored;
-    return SendMessageTimeoutA(window, message, w, l, SMTO_ABORTIFHUNG, 5000, result ? result : &ignored) != 0;
-}
-
+// The text of another process's window, "?" when it gives none in 5 s.
 inline std::string TextOf(HWND window)
 {
     char text[1024];
     DWORD_PTR length = 0;
-    return Send(window, WM_GETTEXT, sizeof text, (LPARAM)text, &length) ? std::string(text, length) : "<no answer>";
+    return SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, 0, 5000, &length) ? std::string(text, length) : "?";
 }
 
 inline HWND FocusOf(HWND window)  // the focus in window's thread
 {
-    GUITHREADINFO info = {sizeof info, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+    GUITHREADINFO info = {sizeof info};
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
@@ -70,81 +63,39 @@ inline bool BringToFront(HWND window)
     return WaitUntil([&] {
         if (GetForegroundWindow() != window)
             SetForegroundWindow(window);
-        HWND focus = FocusOf(window);
-        return GetForegroundWindow() == window && (focus == window || IsChild(window, focus));
+        return GetForegroundWindow() == window && (FocusOf(window) == window || IsChild(window, FocusOf(window)));
     });
 }
 
-// A key, or with a character that character, which fires no hotkey.
-inline void PressKey(WORD key, WORD character = 0)
+inline std::string ReadBytes(const std::string &path)  // "" when there is no such file
 {
-    INPUT presses[2] = {};
-    for (int up : {0, 1}) {
-        presses[up].type = INPUT_KEYBOARD;
-        presses[up].ki = {key, character ? character : (WORD)MapVirtualKeyA(key, MAPVK_VK_TO_VSC),
-                          (character ? KEYEVENTF_UNICODE : 0u) | (up ? KEYEVENTF_KEYUP : 0u), 0, 0};
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// A shown top-level window with part in its title.
+inline HWND FindShown(const std::string &part)
+{
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        char title[256] = "";
+        if (IsWindowVisible(window) && GetWindowTextA(window, title, sizeof title) && strstr(title, part.c_str()))
+            return window;
     }
-    SendInput(2, presses, sizeof(INPUT));
+    return nullptr;
 }
 
-// A left click on a window: a push button, a field or the window's background.
-inline void Click(HWND window)
+// A notice box, once it is on screen with its text.
+inline HWND Notice()
 {
-    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-}
-
-// Files by their code-page names; "" when there is none.
-inline std::string ReadBytes(const std::string &path)
-{
-    std::string bytes;
-    if (FILE *file = fopen(path.c_str(), "rb")) {
-        for (int c; (c = fgetc(file)) != EOF;)
-            bytes += (char)c;
-        fclose(file);
-    }
-    return bytes;
-}
-
-inline bool WriteBytes(const std::string &path, const std::string &bytes)
-{
-    FILE *file = fopen(path.c_str(), "wb");
-    return file && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && fclose(file) == 0;
-}
-
-inline bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The key file for these keys and paths, in slot order (slot 3 included), and
-// this hotkey switch: each number in two places, padded with a space.
-inline std::string KeyFile(std::string keys, std::vector<std::string> paths, int hotkeys = 0)
-{
-    keys.resize(7, '\0');
-    paths.resize(7);
-    for (const std::string &path : paths)
-        keys += (path.size() < 10 ? " " : "") + std::to_string(path.size());
-    return keys + " " + std::to_string(hotkeys);
-}
-
-inline std::string Joined(const std::vector<std::string> &paths, const std::string &between = "")
-{
-    std::string joined;
-    for (const std::string &path : paths)
-        joined += (joined.empty() ? "" : between) + path;
-    return joined;
-}
-
-// The build names its programs by host paths; Wine sees the host's root as Z:.
-inline std::string WindowsPath(std::string path)
-{
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path[0] == '\\' ? "Z:" + path : path;
+    HWND box = FindShown("提示");
+    return box && GetDlgItem(box, 0xFFFF) ? box : nullptr;
 }
 
 class DeckTest : public ::testing::Test {
 protected:
     std::string dir;
     HANDLE job = nullptr, process = nullptr;  // the program, and all it started
-    HWND deck = nullptr;                      // its main window
+    HWND deck = nullptr, other = nullptr;     // its main window; the test's own field
 
     // Short, so that the paths of files in it stay well within 99 bytes.
     void SetUp() override
@@ -154,164 +105,129 @@ protected:
         ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << dir;
         const char *programs[][2] = {{JUMPDECK_EXE, "Jumpdeck.exe"}, {MARKER_EXE, "marker.exe"}, {PLANTED_DLL, "dwmapi.dll"}};
         for (const auto &program : programs)
-            ASSERT_TRUE(CopyFileA(WindowsPath(program[0]).c_str(), In(program[1]).c_str(), FALSE)) << program[1];
+            ASSERT_TRUE(CopyFileA(program[0], In(program[1]).c_str(), FALSE)) << program[0];
+        other = CreateWindowExA(0, "edit", "", WS_POPUP | WS_VISIBLE, 0, 0, 300, 40, nullptr, nullptr, nullptr, nullptr);
     }
 
-    // The planted DLL leaves a file when anything loads it.
+    // The planted DLL leaves a file when anything loads it. The folders stay
+    // until the next run of the tests.
     void TearDown() override
     {
-        Stop();
-        EXPECT_FALSE(Exists(In("dwmapi.dll.loaded"))) << "the planted DLL was loaded";
-        std::string from = dir + '\0';  // a list of one name
-        SHFILEOPSTRUCTA remove = {nullptr, FO_DELETE, from.c_str(), nullptr, FOF_NO_UI, FALSE, nullptr, nullptr};
-        if (!HasFailure())
-            SHFileOperationA(&remove);
+        TerminateJobObject(job, 1);
+        WaitForSingleObject(process, 5000);
+        EXPECT_EQ(GetFileAttributesA(In("dwmapi.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES) << "the planted DLL was loaded";
     }
 
     std::string In(const std::string &name) const { return dir + "\\" + name; }
-    HWND Control(int id) const { return GetDlgItem(deck, id); }
-    bool SetText(int id, const std::string &text) { return Send(Control(id), WM_SETTEXT, 0, (LPARAM)text.c_str()); }
-    bool Responds() { return Send(deck, WM_NULL); }
+    bool Responds() { return SendMessageTimeoutA(deck, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr); }
 
-    void WriteDataFiles(const std::string &keys, const std::vector<std::string> &paths, int hotkeys = 0)
+    HWND Control(const std::string &name)  // by its name in the steps
     {
-        ASSERT_TRUE(WriteBytes(In("l.z"), KeyFile(keys, paths, hotkeys)) && WriteBytes(In("z.l"), Joined(paths)));
+        const char *names[] = {"key1", "key2", "key3", "path1", "path2", "path3", "save", "browse1", "browse2", "browse3",
+                               "", "", "", "key4", "path4", "browse4", "key5", "path5", "browse5", "key6", "path6",
+                               "browse6", "manual", "on", "off"};
+        return name == "window" ? deck : name == "other" ? other : GetDlgItem(deck, std::find(names, names + 25, name) - names);
     }
 
-    // Waits for the key file, which a save moves in last.
-    void ExpectDataFiles(const std::string &keys, const std::vector<std::string> &paths, int hotkeys = 0)
+    // The key file and the path file of "KEYS|PATH|...|SWITCH".
+    static std::pair<std::string, std::string> DataFiles(const std::string &text)
     {
-        EXPECT_TRUE(WaitUntil([&] { return ReadBytes(In("l.z")) == KeyFile(keys, paths, hotkeys); })) << ReadBytes(In("l.z"));
-        EXPECT_EQ(ReadBytes(In("z.l")), Joined(paths));
-    }
-
-    // What the rows show: each row's key, '=' and path, rows ended by ';'.
-    std::string Fields()
-    {
-        std::string shown;
-        for (const Row &row : rows)
-            shown += TextOf(Control(row.key)) + "=" + TextOf(Control(row.path)) + ";";
-        return shown;
+        std::vector<std::string> parts(1);
+        for (char c : text)
+            c == '|' ? parts.push_back("") : (void)(parts.back() += c);
+        std::string keys = (parts[0] + ".......").substr(0, 7), paths;
+        std::replace(keys.begin(), keys.end(), '.', '\0');
+        for (size_t slot = 1; slot <= 7; slot++) {
+            std::string path = slot < parts.size() - 1 ? parts[slot] : "";
+            keys += (path.size() < 10 ? " " : "") + std::to_string(path.size()), paths += path;
+        }
+        return {keys + " " + parts.back(), paths};
     }
 
     // Starts the program in a job that ends it, and all it started, when the
-    // job closes; waits for its window, in front with the focus on it.
+    // test ends; waits for its window, in front with the focus on it.
     void Start()
     {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        job = CreateJobObjectA(nullptr, nullptr);
-        ASSERT_TRUE(SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits));
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
+        STARTUPINFOA startup = {sizeof startup};
         PROCESS_INFORMATION started = {};
-        ASSERT_TRUE(CreateProcessA(In("Jumpdeck.exe").c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                                   nullptr, dir.c_str(), &startup, &started));
-        process = started.hProcess;
-        bool joined = AssignProcessToJobObject(job, process);
-        ResumeThread(started.hThread);
-        CloseHandle(started.hThread);
-        ASSERT_TRUE(joined);
-        ASSERT_TRUE(WaitUntil([&] { return (deck = FindShown("DECKWND", "Jumpdeck")) != nullptr; }, 10000));
+        job = CreateJobObjectA(nullptr, nullptr);
+        ASSERT_TRUE(SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
+                    CreateProcessA(In("Jumpdeck.exe").c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                                   dir.c_str(), &startup, &started) &&
+                    AssignProcessToJobObject(job, process = started.hProcess));
+        ASSERT_TRUE(WaitUntil([&] { return (deck = FindShown("Jumpdeck")) != nullptr; }, 10000));
         // The window shows before its keys are registered. Once a posted click
         // has moved the focus into a field, the program is in its message loop
         // with every key in place; a click on the background takes it back.
-        Click(Control(rows[0].key));
-        ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck) == Control(rows[0].key); })) << "no message loop";
-        Click(deck);
-        ASSERT_TRUE(BringToFront(deck) && WaitUntil([&] { return FocusOf(deck) == deck; }));
+        Run({"click key1", "focus key1", "click window", "shown", "focus window"});
     }
 
-    // Processes the program has just started get to finish starting first:
-    // Wine leaves a process that is killed half-way through its start hanging
-    // outside the server.
-    void Stop()
+    void Run(const Steps &steps)
     {
-        for (DWORD pid : JobProcesses()) {
-            if (HANDLE member = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid)) {
-                WaitForInputIdle(member, 3000);
-                CloseHandle(member);
+        for (std::string step : steps) {
+            for (size_t at; (at = step.find("{dir}")) != std::string::npos;)
+                step.replace(at, 5, dir);
+            SCOPED_TRACE(step);
+            std::string verb = step.substr(0, step.find(' ')), rest = step.substr(std::min(step.size(), verb.size() + 1));
+            std::string name = rest.substr(0, rest.find(' ')), text = rest.substr(std::min(rest.size(), name.size() + 1));
+            HWND box = nullptr;
+            if (verb == "data") {
+                std::ofstream(In("l.z"), std::ios::binary) << DataFiles(rest).first;
+                std::ofstream(In("z.l"), std::ios::binary) << DataFiles(rest).second;
+            } else if (verb == "start") {
+                ASSERT_NO_FATAL_FAILURE(Start());
+            } else if (verb == "quit") {
+                ASSERT_NO_FATAL_FAILURE(Run({"click window", "focus window", "key Esc"}));
+                DWORD code = STILL_ACTIVE;
+                EXPECT_TRUE(WaitForSingleObject(process, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code));
+                EXPECT_EQ(code, 0u);
+            } else if (verb == "key") {
+                WORD key = rest == "Esc" ? VK_ESCAPE : rest == "Back" ? VK_BACK : rest == "Enter" ? VK_RETURN
+                         : rest.size() == 2 ? VK_F1 + rest[1] - '1' : rest[0];
+                INPUT presses[2] = {{INPUT_KEYBOARD, {.ki = {key, 0, 0, 0, 0}}}, {INPUT_KEYBOARD, {.ki = {key, 0, KEYEVENTF_KEYUP, 0, 0}}}};
+                SendInput(2, presses, sizeof(INPUT));
+            } else if (verb == "set") {
+                EXPECT_TRUE(SendMessageTimeoutA(Control(name), WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000, nullptr));
+            } else if (verb == "click") {  // a mouse click, on a button, a field or the background alike
+                PostMessageA(Control(rest), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+                PostMessageA(Control(rest), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            } else if (verb == "hotkey") {
+                PostMessageA(deck, WM_HOTKEY, atoi(rest.c_str()), 0);
+            } else if (verb == "other") {
+                EXPECT_TRUE(BringToFront(other));
+            } else if (verb == "notice" || verb == "cancel") {
+                ASSERT_TRUE(WaitUntil([&] { return (box = Notice()) != nullptr; })) << "no notice";
+                EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), rest);
+                PostMessageA(box, WM_COMMAND, verb == "notice" ? IDOK : IDCANCEL, 0);
+                WaitUntil([&] { return !IsWindowVisible(box); });
+            } else if (step == "no notice") {
+                EXPECT_FALSE(Notice());
+            } else if (verb == "files") {
+                std::pair<std::string, std::string> files = DataFiles(rest);
+                EXPECT_TRUE(WaitUntil([&] { return ReadBytes(In("l.z")) == files.first; })) << ReadBytes(In("l.z"));
+                EXPECT_EQ(ReadBytes(In("z.l")), files.second);  // moved in before the key file
+            } else if (verb == "empty") {
+                EXPECT_TRUE(GetFileAttributesA(In(rest).c_str()) != INVALID_FILE_ATTRIBUTES && ReadBytes(In(rest)).empty());
+            } else if (verb == "starts") {
+                std::string log;
+                auto counted = [&] { return log = ReadBytes(In("marker.log")), std::count(log.begin(), log.end(), '\n'); };
+                EXPECT_TRUE(WaitUntil([&] { return counted() == atoi(rest.c_str()); })) << log;
+            } else if (verb == "hidden" || verb == "shown") {
+                EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(deck) == (verb == "shown"); }));
+                ASSERT_TRUE(verb == "hidden" || BringToFront(deck));
+            } else if (verb == "shows") {
+                EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(name)) == text; })) << TextOf(Control(name));
+            } else if (verb == "focus") {
+                ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck) == Control(rest); }));
+            } else if (verb == "window") {
+                EXPECT_TRUE(WaitUntil([&] { return FindShown(rest) != nullptr; }, 10000));
+            } else if (verb == "running") {
+                EXPECT_TRUE(Responds() && WaitForSingleObject(process, 300) == WAIT_TIMEOUT);
+            } else {
+                FAIL() << "no such step";
             }
         }
-        if (job && TerminateJobObject(job, 1))
-            WaitUntil([&] { return JobProcesses().empty(); });
-        for (HANDLE handle : {job, process})
-            if (handle)
-                CloseHandle(handle);
-        job = process = nullptr;
-    }
-
-    std::vector<DWORD> JobProcesses()
-    {
-        struct { JOBOBJECT_BASIC_PROCESS_ID_LIST list; ULONG_PTR more[63]; } ids = {};
-        if (!job || !QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof ids, nullptr))
-            return {};
-        return std::vector<DWORD>(ids.list.ProcessIdList, ids.list.ProcessIdList + ids.list.NumberOfProcessIdsInList);
-    }
-
-    // A shown top-level window of the job, of className (any when null), with
-    // part in its title.
-    HWND FindShown(const char *className, const std::string &part)
-    {
-        struct Search { std::vector<DWORD> pids; const char *className; const std::string &part; HWND found; };
-        Search search = {JobProcesses(), className, part, nullptr};
-        EnumWindows([](HWND window, LPARAM data) -> BOOL {
-            Search &s = *(Search *)data;
-            DWORD pid = 0;
-            char title[256] = "", name[64] = "";
-            GetWindowThreadProcessId(window, &pid);
-            GetWindowTextA(window, title, sizeof title);
-            GetClassNameA(window, name, sizeof name);
-            if (IsWindowVisible(window) && std::count(s.pids.begin(), s.pids.end(), pid) &&
-                (!s.className || strcmp(name, s.className) == 0) && strstr(title, s.part.c_str()))
-                s.found = window;
-            return s.found == nullptr;
-        }, (LPARAM)&search);
-        return search.found;
-    }
-
-    // A notice box of the program: it counts once it is on screen with its text.
-    HWND Notice()
-    {
-        HWND box = FindShown("#32770", "提示");
-        return box && GetDlgItem(box, 0xFFFF) ? box : nullptr;
-    }
-
-    // Presses button in the notice that comes; its text, "" when none comes.
-    std::string AnswerNotice(int button = IDOK)
-    {
-        HWND box = nullptr;
-        if (!WaitUntil([&] { return (box = Notice()) != nullptr; }))
-            return "";
-        std::string text = TextOf(GetDlgItem(box, 0xFFFF));
-        PostMessageA(box, WM_COMMAND, button, 0);
-        WaitUntil([&] { return !IsWindowVisible(box); });
-        return text;
-    }
-
-    // A click on the window's background gives the window itself the focus
-    // back; then Escape ends the program, with 0.
-    void Quit()
-    {
-        ASSERT_TRUE(BringToFront(deck));
-        Click(deck);
-        ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck) == deck; }));
-        PressKey(VK_ESCAPE);
-        DWORD code = STILL_ACTIVE;
-        EXPECT_TRUE(WaitForSingleObject(process, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code));
-        EXPECT_EQ(code, 0u);
-        Stop();
-    }
-
-    // Clicks the field and types text at its end; waits until it shows result.
-    void TypeInto(int id, const std::string &text, const std::string &result)
-    {
-        HWND field = Control(id);
-        Click(field);
-        ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck) == field; })) << "field " << id;
-        PressKey(VK_END);
-        for (unsigned char c : text)
-            PressKey(0, c);
-        ASSERT_TRUE(WaitUntil([&] { return TextOf(field) == result; })) << "field " << id << ": " << TextOf(field);
     }
 };
