@@ -32,8 +32,6 @@ bool ReplaceWithFile(const char *from, const char *to) { return !FailsNow() && r
 bool MoveToUnusedName(const char *from, const char *to) { return !FailsNow() && link(from, to) == 0 && unlink(from) == 0; }
 void DeleteIfPresent(const char *path) { remove(path); }
 void OpenWithShell(WindowRef, const char *path) { fake.events += "shell " + std::string(path) + "\n"; }
-void HideMainWindow(WindowRef) {}
-void ShowMainWindow(WindowRef) {}
 
 // As on Windows, a key registered under an id that holds one is held beside it.
 bool RegisterKey(WindowRef, int id, int keyCode)

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "common/platform.h"

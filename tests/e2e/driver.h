@@ -6,10 +6,11 @@
 //   doing:  data KEYS|PATH|...|SWITCH (the data files, in slot order, before
 //           the start; '.' a slot without a key), start, quit (a click on the
 //           window's background, Escape, exit code 0), key K (A-Z, 0-9, F1-F3,
-//           Esc, Back, Enter), set FIELD TEXT, click CONTROL, hotkey ID, other
-//           (the test's own field in front)
+//           Esc, Back, Enter), set FIELD TEXT, click CONTROL, other (the
+//           test's own field in front)
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
-//           files KEYS|PATH|...|SWITCH, empty FILE, starts N (of the marker),
+//           files KEYS|PATH|...|SWITCH, no leftovers (of a save), empty FILE,
+//           starts N (of the marker),
 //           hidden, shown (and in front), shows FIELD TEXT, focus CONTROL,
 //           window PART (of a title), running
 // Fields and controls: key1-key6, path1-path6, browse1-browse6 by row, save,
@@ -84,13 +85,6 @@ inline HWND FindShown(const std::string &part)
     return nullptr;
 }
 
-// A notice box, once it is on screen with its text.
-inline HWND Notice()
-{
-    HWND box = FindShown("提示");
-    return box && GetDlgItem(box, 0xFFFF) ? box : nullptr;
-}
-
 class DeckTest : public ::testing::Test {
 protected:
     std::string dir;
@@ -114,7 +108,6 @@ protected:
     void TearDown() override
     {
         TerminateJobObject(job, 1);
-        WaitForSingleObject(process, 5000);
         EXPECT_EQ(GetFileAttributesA(In("dwmapi.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES) << "the planted DLL was loaded";
     }
 
@@ -193,21 +186,22 @@ protected:
             } else if (verb == "click") {  // a mouse click, on a button, a field or the background alike
                 PostMessageA(Control(rest), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
                 PostMessageA(Control(rest), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-            } else if (verb == "hotkey") {
-                PostMessageA(deck, WM_HOTKEY, atoi(rest.c_str()), 0);
             } else if (verb == "other") {
                 EXPECT_TRUE(BringToFront(other));
             } else if (verb == "notice" || verb == "cancel") {
-                ASSERT_TRUE(WaitUntil([&] { return (box = Notice()) != nullptr; })) << "no notice";
+                ASSERT_TRUE(WaitUntil([&] { return (box = FindShown("提示")) && GetDlgItem(box, 0xFFFF); })) << "no notice";
                 EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), rest);
                 PostMessageA(box, WM_COMMAND, verb == "notice" ? IDOK : IDCANCEL, 0);
                 WaitUntil([&] { return !IsWindowVisible(box); });
             } else if (step == "no notice") {
-                EXPECT_FALSE(Notice());
+                EXPECT_FALSE(FindShown("提示"));
             } else if (verb == "files") {
                 std::pair<std::string, std::string> files = DataFiles(rest);
                 EXPECT_TRUE(WaitUntil([&] { return ReadBytes(In("l.z")) == files.first; })) << ReadBytes(In("l.z"));
                 EXPECT_EQ(ReadBytes(In("z.l")), files.second);  // moved in before the key file
+            } else if (step == "no leftovers") {  // of a save: "l.z.new", "z.l.new", "z.l.old"
+                for (const char *leftover : {"l.z.new", "z.l.new", "z.l.old"})
+                    EXPECT_EQ(GetFileAttributesA(In(leftover).c_str()), INVALID_FILE_ATTRIBUTES) << leftover;
             } else if (verb == "empty") {
                 EXPECT_TRUE(GetFileAttributesA(In(rest).c_str()) != INVALID_FILE_ATTRIBUTES && ReadBytes(In(rest)).empty());
             } else if (verb == "starts") {

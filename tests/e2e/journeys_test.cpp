@@ -9,9 +9,9 @@ const std::string FAILED = "what the fuke", ENABLED = "以注册热键，如有�
                   REPEAT = "打开此的是应用程序？";
 
 // The data files as the program finds them at the start, and as Save writes
-// back what it loaded: the reserved slot's path is kept, its key dropped. A
-// file that is missing is created; loading stops at an empty one, never reads
-// past a buffer, and finishes a save that stopped part-way, or undoes it.
+// back what it loaded: the reserved slot's path is kept, its key dropped.
+// Loading stops at an empty file, never reads past a buffer, and finishes a
+// save that stopped part-way, or undoes it.
 // (A save writes "z.l.new" and "l.z.new", moves the old path file aside to
 // "z.l.old", then moves the new files in, path file first.)
 TEST_F(Journey, DataFilesAsLoadedAndSavedAgain)
@@ -20,25 +20,22 @@ TEST_F(Journey, DataFilesAsLoadedAndSavedAgain)
     const std::string none = "<none>", keys = "ab\0\0\0\0\0 8 3 0 0 0 0 0 1"s, paths = "C:\\x.txtD:\\", w99(99, 'w'),
         newKeys = "n\0\0\0\0\0\0 8 0 0 0 0 0 0 0"s, newPaths = "E:\\n.exe", zeros = "\0\0\0\0\0\0\0"s,
         empty = zeros + " 0 0 0 0 0 0 0 0";
-    struct Case { const char *name; std::string files[5], saved[2]; bool manual; } cases[] = {
-        {"first run", {none, none, none, none, none}, {empty, ""}, true},
-        {"empty key file", {"", "C:\\x", none, none, none}, {empty, ""}, false},
-        {"empty path file", {keys, "", none, none, none}, {"ab\0\0\0\0\0 0 0 0 0 0 0 0 1"s, ""}, false},
-        {"no key file, so no lengths", {none, "C:\\x", none, none, none}, {empty, ""}, true},
-        {"a pair", {keys, paths, none, none, none}, {keys, paths}, true},
+    struct Case { const char *name; std::string files[5], saved[2]; } cases[] = {
+        {"empty key file", {"", "C:\\x", none, none, none}, {empty, ""}},
+        {"empty path file", {keys, "", none, none, none}, {"ab\0\0\0\0\0 0 0 0 0 0 0 0 1"s, ""}},
+        {"no key file, so no lengths", {none, "C:\\x", none, none, none}, {empty, ""}},
         {"every row", {"1qZr%xy 3 011 3 299 1 0"s, "a%dC:\\程序.exeres%s" + w99 + "x", none, none, none},
-         {"1qZ\0%xy 3 011 3 299 1 0"s, "a%dC:\\程序.exeres%s" + w99 + "x"}, true},
-        {"short key file", {"abcdefg 5", "12345678", none, none, none}, {"abc\0efg 5 0 0 0 0 0 0 0"s, "12345"}, true},
+         {"1qZ\0%xy 3 011 3 299 1 0"s, "a%dC:\\程序.exeres%s" + w99 + "x"}},
+        {"short key file", {"abcdefg 5", "12345678", none, none, none}, {"abc\0efg 5 0 0 0 0 0 0 0"s, "12345"}},
         {"fields read as numbers", {zeros + " 22 +2-5x 1x 3-1", "aabbccdeee", none, none, none},
-         {zeros + " 2 2 2 0 0 1 3-1", "aabbccdeee"}, true},
-        {"short path file", {zeros + " 5 5 0 0 0 0 0 0", "abc", none, none, none}, {zeros + " 3 0 0 0 0 0 0 0", "abc"}, true},
-        {"zero byte in a path", {zeros + " 5 2 0 0 0 0 0 0", "ab\0cdXY"s, none, none, none}, {zeros + " 2 2 0 0 0 0 0 0", "abXY"}, true},
-        {"stopped while writing", {keys, paths, none, "E:\\n", none}, {keys, paths}, true},
-        {"stopped before the moves", {keys, paths, newKeys, newPaths, none}, {keys, paths}, true},
-        {"old paths moved aside", {keys, none, newKeys, newPaths, paths}, {keys, paths}, true},
-        {"between the moves", {keys, newPaths, newKeys, none, paths}, {newKeys, newPaths}, true},
-        {"new keys that do not fit", {keys, "E:\\n.ex", newKeys, none, paths}, {keys, paths}, true},
-        {"old paths left", {newKeys, newPaths, none, none, paths}, {newKeys, newPaths}, true},
+         {zeros + " 2 2 2 0 0 1 3-1", "aabbccdeee"}},
+        {"short path file", {zeros + " 5 5 0 0 0 0 0 0", "abc", none, none, none}, {zeros + " 3 0 0 0 0 0 0 0", "abc"}},
+        {"zero byte in a path", {zeros + " 5 2 0 0 0 0 0 0", "ab\0cdXY"s, none, none, none}, {zeros + " 2 2 0 0 0 0 0 0", "abXY"}},
+        {"stopped before the moves", {keys, paths, newKeys, newPaths, none}, {keys, paths}},
+        {"old paths moved aside", {keys, none, newKeys, newPaths, paths}, {keys, paths}},
+        {"between the moves", {keys, newPaths, newKeys, none, paths}, {newKeys, newPaths}},
+        {"new keys that do not fit", {keys, "E:\\n.ex", newKeys, none, paths}, {keys, paths}},
+        {"old paths left", {newKeys, newPaths, none, none, paths}, {newKeys, newPaths}},
     };
     const char *names[] = {"l.z", "z.l", "l.z.new", "z.l.new", "z.l.old"};
     for (const Case &c : cases) {
@@ -46,13 +43,9 @@ TEST_F(Journey, DataFilesAsLoadedAndSavedAgain)
         for (int i = 0; i < 5; i++)
             if (DeleteFileA(In(names[i]).c_str()), c.files[i] != none)
                 std::ofstream(In(names[i]), std::ios::binary) << c.files[i];
-        DeleteFileA(In("生命手册.txt").c_str());
         Run({"start", "click save", "click key1", "focus key1"});  // the click after Save has come through
         EXPECT_EQ(ReadBytes(In("l.z")) + "|" + ReadBytes(In("z.l")), c.saved[0] + "|" + c.saved[1]);
-        for (const char *name : {"l.z.new", "z.l.new", "z.l.old"})
-            EXPECT_EQ(GetFileAttributesA(In(name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
-        EXPECT_EQ(GetFileAttributesA(In("生命手册.txt").c_str()) != INVALID_FILE_ATTRIBUTES, c.manual);
-        Run({"no notice", "quit"});
+        Run({"no leftovers", "no notice", "quit"});
     }
 }
 
@@ -104,11 +97,10 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
     ASSERT_TRUE(WaitUntil([&] { return (dialog = FindShown("打开")) != nullptr; }, 10000)) << "no dialog";
     // A dialog still building itself overwrites the name or ignores the OK:
     // both are repeated until it closes.
-    for (int attempt = 0; attempt < 10 && IsWindow(dialog); attempt++) {
+    for (int attempt = 0; attempt < 10 && IsWindow(dialog); attempt++, WaitUntil([&] { return !IsWindow(dialog); }, 1000)) {
         HWND name = GetDlgItem(dialog, 0x47C);  // the file name combo
         if (SendMessageTimeoutA(name, WM_SETTEXT, 0, (LPARAM)chosen.c_str(), 0, 5000, nullptr) && TextOf(name) == chosen)
             PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        WaitUntil([&] { return !IsWindow(dialog); }, 1000);
     }
     Run({"shows path3 " + chosen, "click save", "files |||" + chosen + "|0"});
     for (int press = 1; press <= 2; press++) {
@@ -161,10 +153,7 @@ TEST_F(Journey, SavesThatCannotSucceedChangeNothing)
         c.begin();
         Run({"set key2 b", "set path2 D:\\", "click save", "notice " + c.notice});
         c.end();
-        Run({"files a|{dir}\\marker.exe|0"});
-        WIN32_FIND_DATAA leftover;
-        for (const char *pattern : {"*.new", "*.old"})
-            EXPECT_FALSE(FindClose(FindFirstFileA(In(pattern).c_str(), &leftover))) << leftover.cFileName;
+        Run({"files a|{dir}\\marker.exe|0", "no leftovers"});
     }
     Run({"click save", "files ab|{dir}\\marker.exe|D:\\|" + longest + "|0", "no notice"});
 }

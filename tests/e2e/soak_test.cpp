@@ -1,7 +1,7 @@
-// The journeys' steps, picked at random, done to one running program:
-// JUMPDECK_SOAK_INPUTS of them, 300 unless told (tools/soak runs more). The
-// program must answer after every one, and end holding the handles, windows
-// and memory it held after the first hundred. Wine answers
+// The journeys' steps and hotkey messages, picked at random, done to one
+// running program: JUMPDECK_SOAK_INPUTS of them, 300 unless told (tools/soak
+// runs more). The program must answer after every one, and end holding the
+// handles, windows and memory it held after the first hundred. Wine answers
 // GetProcessHandleCount for the calling process only: the handles are counted
 // in the system's handle list.
 #include "tests/e2e/driver.h"
@@ -16,16 +16,17 @@ TEST_F(Soak, ManyStepsAtRandom)
 {
     const Steps doings = {"key A", "key B", "key X", "key F1", "key F1", "key F2", "key F3", "key Back", "key Enter",
         "set key1 a", "set key2 bx", "set key4 ", "set path1 C:\\missing\\gone.exe", "set path2 C:\\missing\\doc.txt",
-        "set path4 " + std::string(120, 'p'), "set path1 ", "click save", "click on", "click off", "click key1",
-        "click path2", "click window", "hotkey 0", "hotkey 1", "hotkey 2", "hotkey 3", "hotkey 4", "hotkey 9"};
+        "set path4 " + std::string(120, 'p'), "set path1 ", "click save", "click on", "click off", "click key1", "click path2",
+        "click window", "hotkey 0", "hotkey 1", "hotkey 2", "hotkey 3", "hotkey 4", "hotkey 9"};
     std::mt19937 random(20261207);
     auto runAtRandom = [&](int count) {
         for (int i = 0; i < count && !HasFatalFailure(); i++) {
-            Run({doings[random() % doings.size()]});
+            const std::string &doing = doings[random() % doings.size()];
+            doing.rfind("hotkey ", 0) == 0 ? (void)PostMessageA(deck, WM_HOTKEY, atoi(&doing[7]), 0) : Run({doing});
             ASSERT_TRUE(Responds()) << "no answer after step " << i;
-            for (HWND box; (box = Notice()) != nullptr;) {  // innermost first
+            for (HWND box; (box = FindShown("提示")) != nullptr;) {  // innermost first
                 PostMessageA(box, WM_COMMAND, random() % 2 ? IDOK : IDCANCEL, 0);
-                ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(box) || Notice() != box; }) && Responds());
+                ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(box) || FindShown("提示") != box; }) && Responds());
             }
         }
     };
@@ -43,8 +44,7 @@ TEST_F(Soak, ManyStepsAtRandom)
         GetProcessMemoryInfo(process, &memory, sizeof memory);
         return {handles, windows, memory.WorkingSetSize};
     };
-    const char *asked = getenv("JUMPDECK_SOAK_INPUTS");
-    int count = std::max(asked ? atoi(asked) : 300, 200);
+    int count = std::max(getenv("JUMPDECK_SOAK_INPUTS") ? atoi(getenv("JUMPDECK_SOAK_INPUTS")) : 300, 200);
     Run({"data abc|C:\\missing\\gone.exe|C:\\missing\\doc.txt|0", "start"});
     ASSERT_NO_FATAL_FAILURE(runAtRandom(100));  // the first notices, saves and launches settle in
     std::vector<unsigned long long> before = usage(), slack = {10, 0, 4 << 20};
