@@ -1,29 +1,37 @@
-// The floor a launcher is measured against: the least a program can do to be a
-// visible window. Built twice: floor-window registers a class, creates and
-// shows one 600x360 window and runs a message loop, nothing else;
-// floor-hotkey (FLOOR_HOTKEY=1) also holds one system-wide hotkey and hands a
-// fixed target, given on its command line, to the shell when the key is pressed.
+// The floors a launcher is measured against: the least a program can do to be
+// such a window. Built three times:
+//   floor-window   registers a class, creates and shows one window of
+//                  Jumpdeck's size and style and runs a message loop;
+//   floor-hotkey   (FLOOR_HOTKEY) also holds one system-wide hotkey and hands
+//                  a fixed target, given on its command line, to the shell
+//                  when the key is pressed;
+//   floor-deck     (FLOOR_HOTKEY and FLOOR_DECK) also creates Jumpdeck's 22
+//                  controls with their texts and paints its labels, with
+//                  Jumpdeck's own layout code; no data files, no logic.
 #include <windows.h>
 #if FLOOR_HOTKEY
 #include <shellapi.h>
 
 #include "bench/bench_keys.h"
-
-static const char *launchTarget = "";
 #endif
+#if FLOOR_DECK
+#include "ui/layout.h"
+#endif
+#include "ui/startup.h"
 
 static const char FLOOR_CLASS[] = "JumpdeckFloor";
+static const char *launchTarget = "";
 
 static LRESULT CALLBACK FloorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+#if FLOOR_DECK
+    case WM_CREATE: return CreateControls(window, (const CREATESTRUCTA *)lParam);
+    case WM_PAINT: PaintLabels(window); return 0;
+#endif
 #if FLOOR_HOTKEY
-    case WM_HOTKEY:
-        ShellExecuteA(window, nullptr, launchTarget, nullptr, nullptr, SW_SHOWNORMAL);
-        return 0;
+    case WM_HOTKEY: ShellExecuteA(window, nullptr, launchTarget, nullptr, nullptr, SW_SHOWNORMAL); return 0;
 #endif
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -31,11 +39,7 @@ static LRESULT CALLBACK FloorWindowProc(HWND window, UINT message, WPARAM wParam
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
 {
-#if FLOOR_HOTKEY
     launchTarget = commandLine;
-#else
-    (void)commandLine;
-#endif
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -46,10 +50,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     windowClass.lpszClassName = FLOOR_CLASS;
     RegisterClassExA(&windowClass);
 
-    HWND window = CreateWindowExA(0, FLOOR_CLASS, "Floor", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                  (GetSystemMetrics(SM_CXSCREEN) - 600) / 2,
-                                  (GetSystemMetrics(SM_CYSCREEN) - 360) / 2, 600, 360, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, FLOOR_CLASS, "Floor", MAIN_WINDOW_STYLE,
+                                  (GetSystemMetrics(SM_CXSCREEN) - MAIN_WINDOW_WIDTH) / 2,
+                                  (GetSystemMetrics(SM_CYSCREEN) - MAIN_WINDOW_HEIGHT) / 2, MAIN_WINDOW_WIDTH,
+                                  MAIN_WINDOW_HEIGHT, nullptr, nullptr, instance, nullptr);
     if (window == nullptr)
         return 0;
     ShowWindow(window, showCommand);

@@ -2,7 +2,6 @@
 
 #include <psapi.h>
 #include <stdio.h>
-#include <tlhelp32.h>
 
 char childProblem[256];
 
@@ -132,21 +131,6 @@ double CpuMilliseconds(const Child &child)
     if (!GetProcessTimes(child.process, &created, &ended, &kernel, &user))
         return -1;
     return Milliseconds(kernel) + Milliseconds(user);
-}
-
-int CountThreads(const Child &child)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return -1;
-    int count = 0;
-    THREADENTRY32 thread = {};
-    thread.dwSize = sizeof thread;
-    for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread))
-        if (thread.th32OwnerProcessID == child.processId)
-            count++;
-    CloseHandle(snapshot);
-    return count;
 }
 
 bool ReadMemory(const Child &child, size_t *workingSetBytes, size_t *privateBytes)

@@ -31,6 +31,4 @@ void StopChild(Child *child);
 // User plus kernel CPU time the program has used so far.
 double CpuMilliseconds(const Child &child);
 
-int CountThreads(const Child &child);
-
 bool ReadMemory(const Child &child, size_t *workingSetBytes, size_t *privateBytes);

@@ -1,12 +1,13 @@
-// The benchmark driver: measures Jumpdeck against the two floor programs and
-// prints one Markdown table. Run by tools/bench under Wine; runs as well on
-// Windows. Usage:
-//   bench --jumpdeck EXE --floor-window EXE --floor-hotkey EXE --marker EXE
-//         [--work FOLDER] [--runs N] [--warmups N] [--idle-seconds S] [--verbose 1]
-//         [--only start-up|key|idle]
-// Any window program can stand in for Jumpdeck (the floor-hotkey does, to try
-// the driver): every program gets the marker's path as its command line,
-// which Jumpdeck ignores and floor-hotkey launches.
+// The benchmark driver: measures Jumpdeck against the floor programs and
+// prints the measured rows of a Markdown table, then an empty line and notes
+// on the runs. tools/bench prepares the work folder, runs this under Wine and
+// adds the rows it reads from the executables themselves. Usage:
+//   bench WORK JUMPDECK FLOOR_DECK FLOOR_WINDOW FLOOR_HOTKEY
+//         [--runs N] [--warmups N] [--idle-seconds S] [--only start-up|key|idle] [--verbose 1]
+// WORK holds start\ and key\, Jumpdeck's files with six bound slots and the
+// hotkeys off and on, and marker\marker.exe, the target of the launch key.
+// Every program gets the marker's path as its command line, which Jumpdeck
+// ignores and the floors holding the hotkey launch.
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -14,22 +15,33 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "bench/bench_keys.h"
 #include "bench/driver/child.h"
-#include "bench/driver/pe_imports.h"
-#include "bench/driver/run_folders.h"
-#include "bench/driver/samples.h"
+
+enum Program { JUMPDECK, FLOOR_DECK, FLOOR_WINDOW, FLOOR_HOTKEY, PROGRAM_COUNT };
+static const char *const PROGRAM_NAMES[PROGRAM_COUNT] = {"Jumpdeck.exe", "floor-deck", "floor-window",
+                                                         "floor-hotkey"};
+enum { GROUP_SIZE = 3 };
+// Measured together, by turns or side by side.
+static const Program STARTUP_GROUP[GROUP_SIZE] = {JUMPDECK, FLOOR_DECK, FLOOR_WINDOW};
+static const Program KEY_GROUP[GROUP_SIZE] = {JUMPDECK, FLOOR_DECK, FLOOR_HOTKEY};
+
+typedef std::vector<double> Samples;
+typedef Samples Figure[PROGRAM_COUNT];  // the runs of one figure, per program
 
 struct Options {
-    char jumpdeck[MAX_PATH];
-    char floorWindow[MAX_PATH];
-    char floorHotkey[MAX_PATH];
+    const char *programs[PROGRAM_COUNT];
+    char start[MAX_PATH];
+    char key[MAX_PATH];
     char marker[MAX_PATH];
-    char work[MAX_PATH];
+    char markerStamp[MAX_PATH];  // the file the marker writes its start time to
     int runs;
     int warmups;
     int idleSeconds;
-    bool verbose;  // every run's figure to the error output
+    bool verbose;      // every run's figure to the error output
     const char *only;  // one group of figures, for looking into one of them
 };
 
@@ -69,11 +81,11 @@ static void Fail(const char *what, const char *why)
 
 // ---- Start-up: CreateProcess until the program waits for input, window shown.
 
-static bool TimeStartup(const char *program, const RunFolders &folders, double *ms)
+static bool TimeStartup(const char *program, const Options &options, double *ms)
 {
     Child child;
     LONGLONG begun = ReadCounter();
-    if (!StartChild(&child, program, folders.marker, folders.start))
+    if (!StartChild(&child, program, options.marker, options.start))
         return false;
     bool shown = WaitUntilShown(&child, SHOW_TIMEOUT_MS);
     LONGLONG ended = ReadCounter();
@@ -130,13 +142,13 @@ static void PressLaunchKey()
     SendInput(2, keys, sizeof keys[0]);
 }
 
-static bool TimeKeyToLaunch(const char *program, const RunFolders &folders, double *ms)
+static bool TimeKeyToLaunch(const char *program, const Options &options, double *ms)
 {
     if (!WaitForLaunchKey(false))
         return false;
-    DeleteFileA(folders.markerStamp);
+    DeleteFileA(options.markerStamp);
     Child child;
-    if (!StartChild(&child, program, folders.marker, folders.key))
+    if (!StartChild(&child, program, options.marker, options.key))
         return false;
     bool launched = false;
     if (WaitUntilShown(&child, SHOW_TIMEOUT_MS) && WaitForLaunchKey(true)) {
@@ -144,64 +156,56 @@ static bool TimeKeyToLaunch(const char *program, const RunFolders &folders, doub
         LONGLONG pressed = ReadCounter();
         PressLaunchKey();
         LONGLONG started = 0;
-        launched = ReadMarkerStamp(folders.markerStamp, &started);
+        launched = ReadMarkerStamp(options.markerStamp, &started);
         *ms = CounterMilliseconds(started - pressed);
     }
     StopChild(&child);
     return launched;
 }
 
-// ---- Idle cost and memory: both programs side by side, after start-up.
+// ---- Idle cost and memory: the programs side by side, after start-up.
 
 struct IdleFigures {
-    Samples cpuMs;
-    Samples threads;
-    Samples workingSetKiB;
-    Samples privateKiB;
+    Figure cpuMs;
+    Figure workingSetKiB;
+    Figure privateKiB;
 };
 
-struct IdleRun {
-    Child child;
-    double cpuAtStart;
-};
-
-static bool MeasureIdle(const char *first, IdleFigures *firstFigures, const char *second,
-                        IdleFigures *secondFigures, const RunFolders &folders, int seconds, bool verbose)
+// Starts the group's programs, the first one first, and reads their figures
+// after the idle time; keeps them only when all could be read.
+static bool MeasureIdle(const Options &options, int first, IdleFigures *figures)
 {
-    IdleRun runs[2] = {};
-    const char *programs[2] = {first, second};
-    IdleFigures *figures[2] = {firstFigures, secondFigures};
+    Child children[GROUP_SIZE] = {};
+    Program programs[GROUP_SIZE];
+    double cpuAtStart[GROUP_SIZE] = {}, cpu[GROUP_SIZE] = {};
+    size_t workingSet[GROUP_SIZE] = {}, privateBytes[GROUP_SIZE] = {};
     bool ok = true;
-    for (int i = 0; i < 2 && ok; i++)
-        ok = StartChild(&runs[i].child, programs[i], folders.marker, folders.start) &&
-             WaitUntilShown(&runs[i].child, SHOW_TIMEOUT_MS);
-    if (ok) {
-        for (IdleRun &run : runs)
-            run.cpuAtStart = CpuMilliseconds(run.child);
-        Sleep(seconds * 1000);
-        for (int i = 0; i < 2 && ok; i++) {
-            size_t workingSet = 0, privateBytes = 0;
-            double cpu = CpuMilliseconds(runs[i].child);
-            int threads = CountThreads(runs[i].child);
-            ok = cpu >= 0 && runs[i].cpuAtStart >= 0 && threads > 0 &&
-                 ReadMemory(runs[i].child, &workingSet, &privateBytes) &&
-                 WaitForSingleObject(runs[i].child.process, 0) == WAIT_TIMEOUT;
-            if (!ok) {
-                snprintf(childProblem, sizeof childProblem, "cannot read the figures of %s", programs[i]);
-                break;
-            }
-            figures[i]->cpuMs.values.push_back(cpu - runs[i].cpuAtStart);
-            if (verbose)
-                fprintf(stderr, "%s: %.1f ms CPU, %d threads, %lu KiB working set, %lu KiB private\n",
-                        programs[i], cpu - runs[i].cpuAtStart, threads, (unsigned long)(workingSet / 1024),
-                        (unsigned long)(privateBytes / 1024));
-            figures[i]->threads.values.push_back(threads);
-            figures[i]->workingSetKiB.values.push_back(workingSet / 1024.0);
-            figures[i]->privateKiB.values.push_back(privateBytes / 1024.0);
-        }
+    for (int i = 0; i < GROUP_SIZE && ok; i++) {
+        programs[i] = STARTUP_GROUP[(first + i) % GROUP_SIZE];
+        ok = StartChild(&children[i], options.programs[programs[i]], options.marker, options.start) &&
+             WaitUntilShown(&children[i], SHOW_TIMEOUT_MS);
     }
-    for (IdleRun &run : runs)
-        StopChild(&run.child);
+    for (int i = 0; i < GROUP_SIZE && ok; i++)
+        cpuAtStart[i] = CpuMilliseconds(children[i]);
+    if (ok)
+        Sleep(options.idleSeconds * 1000);
+    for (int i = 0; i < GROUP_SIZE && ok; i++) {
+        cpu[i] = CpuMilliseconds(children[i]) - cpuAtStart[i];
+        ok = cpuAtStart[i] >= 0 && cpu[i] >= 0 && ReadMemory(children[i], &workingSet[i], &privateBytes[i]) &&
+             WaitForSingleObject(children[i].process, 0) == WAIT_TIMEOUT;
+        if (!ok)
+            snprintf(childProblem, sizeof childProblem, "cannot read the figures of %s", PROGRAM_NAMES[programs[i]]);
+    }
+    for (Child &child : children)
+        StopChild(&child);
+    for (int i = 0; i < GROUP_SIZE && ok; i++) {
+        figures->cpuMs[programs[i]].push_back(cpu[i]);
+        figures->workingSetKiB[programs[i]].push_back(workingSet[i] / 1024.0);
+        figures->privateKiB[programs[i]].push_back(privateBytes[i] / 1024.0);
+        if (options.verbose)
+            fprintf(stderr, "%s: %.1f ms CPU, %.0f KiB working set, %.0f KiB private\n", PROGRAM_NAMES[programs[i]],
+                    cpu[i], workingSet[i] / 1024.0, privateBytes[i] / 1024.0);
+    }
     return ok;
 }
 
@@ -221,24 +225,24 @@ template <typename Run> static void Attempt(const char *what, Run run)
     }
 }
 
-// Runs the subject and the floor by turns; the warm-up runs are not kept.
+// Runs the group's programs by turns, each round starting one further along;
+// the warm-up rounds are not kept.
 template <typename Time>
-static void Alternate(const char *what, const Options &options, const char *subject, Samples *subjectSamples,
-                      const char *floor, Samples *floorSamples, Time time)
+static void Alternate(const char *what, const Options &options, const Program (&group)[GROUP_SIZE],
+                      Figure &samples, Time time)
 {
-    for (int i = 0; i < options.warmups + options.runs; i++) {
-        fprintf(stderr, "\rbench: %s, run %d of %d ", what, i + 1, options.warmups + options.runs);
-        double subjectMs = 0, floorMs = 0;
-        Sleep(PAUSE_MS);
-        Attempt(what, [&] { return time(subject, &subjectMs); });
-        Sleep(PAUSE_MS);
-        Attempt(what, [&] { return time(floor, &floorMs); });
-        if (options.verbose)
-            fprintf(stderr, "%s %.1f ms, floor %.1f ms\n", i < options.warmups ? "warm-up" : "kept", subjectMs,
-                    floorMs);
-        if (i >= options.warmups) {
-            subjectSamples->values.push_back(subjectMs);
-            floorSamples->values.push_back(floorMs);
+    for (int round = 0; round < options.warmups + options.runs; round++) {
+        fprintf(stderr, "\rbench: %s, round %d of %d ", what, round + 1, options.warmups + options.runs);
+        for (int i = 0; i < GROUP_SIZE; i++) {
+            Program program = group[(round + i) % GROUP_SIZE];
+            double ms = 0;
+            Sleep(PAUSE_MS);
+            Attempt(what, [&] { return time(options.programs[program], &ms); });
+            if (round >= options.warmups)
+                samples[program].push_back(ms);
+            if (options.verbose)
+                fprintf(stderr, "%s %s %.1f ms\n", round < options.warmups ? "warm-up" : "kept",
+                        PROGRAM_NAMES[program], ms);
         }
     }
     fprintf(stderr, "\n");
@@ -246,106 +250,114 @@ static void Alternate(const char *what, const Options &options, const char *subj
 
 // ---- The table.
 
-static const char *BaseName(const char *path)
+static double Median(Samples samples)
 {
-    const char *name = path;
-    for (const char *at = path; *at; at++)
-        if (*at == '\\' || *at == '/')
-            name = at + 1;
-    return name;
+    if (samples.empty())
+        return 0;
+    std::sort(samples.begin(), samples.end());
+    size_t middle = samples.size() / 2;
+    return samples.size() % 2 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
 }
 
 static void Spread(char *text, size_t size, const Samples &samples, int decimals)
 {
-    snprintf(text, size, "%.*f (%.*f-%.*f)", decimals, samples.Median(), decimals, samples.Min(), decimals,
-             samples.Max());
+    double low = samples.empty() ? 0 : *std::min_element(samples.begin(), samples.end());
+    double high = samples.empty() ? 0 : *std::max_element(samples.begin(), samples.end());
+    snprintf(text, size, "%.*f (%.*f-%.*f)", decimals, Median(samples), decimals, low, decimals, high);
 }
 
-static void Row(const char *figure, const Samples &subject, const Samples &floor, int decimals,
-                double ratioTarget)
+// One row: Jumpdeck against floor, with the ratio of the medians and, when
+// ratioTarget is above 0, whether the ratio meets it.
+static void Row(const char *figure, const Figure &samples, Program floor, int decimals, double ratioTarget)
 {
-    char subjectText[80], floorText[80];
-    Spread(subjectText, sizeof subjectText, subject, decimals);
-    Spread(floorText, sizeof floorText, floor, decimals);
-    if (ratioTarget > 0 && floor.Median() > 0) {
-        double ratio = subject.Median() / floor.Median();
-        printf("| %s | %s | %s | %.2fx | <= %.2fx | %s |\n", figure, subjectText, floorText, ratio, ratioTarget,
-               ratio <= ratioTarget ? "yes" : "no");
-    } else {
-        printf("| %s | %s | %s | | | |\n", figure, subjectText, floorText);
+    char subjectText[80], floorText[80], target[32] = " ", met[8] = " ";
+    Spread(subjectText, sizeof subjectText, samples[JUMPDECK], decimals);
+    Spread(floorText, sizeof floorText, samples[floor], decimals);
+    double ratio = Median(samples[floor]) > 0 ? Median(samples[JUMPDECK]) / Median(samples[floor]) : 0;
+    if (ratioTarget > 0) {
+        snprintf(target, sizeof target, " <= %.2fx ", ratioTarget);
+        snprintf(met, sizeof met, " %s ", ratio <= ratioTarget ? "yes" : "no");
     }
+    printf("| %s (%s) | %s | %s | %.2fx |%s|%s|\n", figure, PROGRAM_NAMES[floor], subjectText, floorText, ratio,
+           target, met);
 }
 
 static int RunsAboveZero(const Samples &samples)
 {
-    int count = 0;
-    for (double value : samples.values)
-        count += value > 0;
-    return count;
+    return (int)std::count_if(samples.begin(), samples.end(), [](double value) { return value > 0; });
 }
 
-// System DLLs that every Windows has; anything else would have to be shipped.
-static bool AllSystemDlls(const char *names)
+static void PrintTable(const Options &options, const Figure &startup, const Figure &key, const IdleFigures &idle)
 {
-    static const char *const SYSTEM_DLLS[] = {"kernel32.dll", "user32.dll", "gdi32.dll",    "shell32.dll",
-                                              "comdlg32.dll", "msvcrt.dll", "advapi32.dll", "comctl32.dll",
-                                              "ole32.dll",    "shlwapi.dll"};
-    char list[1024];
-    snprintf(list, sizeof list, "%s", names);
-    for (char *name = strtok(list, ", "); name != nullptr; name = strtok(nullptr, ", ")) {
-        bool known = strncmp(name, "api-ms-win-", 11) == 0;
-        for (const char *system : SYSTEM_DLLS)
-            known = known || lstrcmpiA(name, system) == 0;
-        if (!known)
-            return false;
+    const double TARGET = 1.05;
+    printf("| figure | %s | floor | ratio | target | met |\n", PROGRAM_NAMES[JUMPDECK]);
+    printf("|---|---|---|---|---|---|\n");
+    bool startupRows = Measures(options, "start-up"), keyRows = Measures(options, "key");
+    bool idleRows = Measures(options, "idle");
+    if (startupRows)
+        Row("start-up, ms", startup, FLOOR_DECK, 1, TARGET);
+    if (keyRows)
+        Row("key to launch, ms", key, FLOOR_DECK, 1, TARGET);
+    if (idleRows) {
+        Row("working set, KiB", idle.workingSetKiB, FLOOR_DECK, 0, TARGET);
+        Row("private bytes, KiB", idle.privateKiB, FLOOR_DECK, 0, 0);
+        char subjectIdle[80], floorIdle[80];
+        Spread(subjectIdle, sizeof subjectIdle, idle.cpuMs[JUMPDECK], 1);
+        Spread(floorIdle, sizeof floorIdle, idle.cpuMs[FLOOR_DECK], 1);
+        printf("| idle CPU in %d s, ms (floor-deck) | %s | %s | | 0 ms | %s |\n", options.idleSeconds, subjectIdle,
+               floorIdle, Median(idle.cpuMs[JUMPDECK]) == 0 ? "yes" : "no");
     }
-    return true;
-}
+    if (startupRows)
+        Row("start-up, ms", startup, FLOOR_WINDOW, 1, 0);
+    if (keyRows)
+        Row("key to launch, ms", key, FLOOR_HOTKEY, 1, 0);
+    if (idleRows) {
+        Row("working set, KiB", idle.workingSetKiB, FLOOR_WINDOW, 0, 0);
+        Row("private bytes, KiB", idle.privateKiB, FLOOR_WINDOW, 0, 0);
+    }
 
-static void PrintSize(const Options &options)
-{
-    long long subjectBytes = FileBytes(options.jumpdeck);
-    long long floorBytes = FileBytes(options.floorWindow);
-    char subjectDlls[1024], floorDlls[1024];
-    if (subjectBytes < 0 || floorBytes < 0 || !ReadImportedDlls(options.jumpdeck, subjectDlls, sizeof subjectDlls) ||
-        !ReadImportedDlls(options.floorWindow, floorDlls, sizeof floorDlls))
-        Fail("size", "cannot read the executables");
-    printf("| exe size, bytes (floor-window) | %lu | %lu | %.2fx | <= 65536 | %s |\n", (unsigned long)subjectBytes,
-           (unsigned long)floorBytes,
-           (double)subjectBytes / floorBytes, subjectBytes <= 65536 ? "yes" : "no");
-    printf("| imported DLLs (floor-window) | %s | %s | | system DLLs only | %s |\n", subjectDlls, floorDlls,
-           AllSystemDlls(subjectDlls) ? "yes" : "no");
+    printf("\nMedian (min-max) of %d runs of each program, taken by turns after %d warm-up rounds, each round "
+           "starting with the next program. Idle CPU and memory are read %d s after start-up, with Jumpdeck.exe, "
+           "floor-deck and floor-window side by side.\n",
+           options.runs, options.warmups, options.idleSeconds);
+    if (idleRows)
+        printf("Idle CPU time was charged in %d of %d runs to Jumpdeck.exe, in %d to floor-deck and in %d to "
+               "floor-window.\n",
+               RunsAboveZero(idle.cpuMs[JUMPDECK]), options.runs, RunsAboveZero(idle.cpuMs[FLOOR_DECK]),
+               RunsAboveZero(idle.cpuMs[FLOOR_WINDOW]));
+    if (repeatedRuns > 0)
+        printf("%d runs failed and were repeated; the last because %s.\n", repeatedRuns, lastRepeatReason);
 }
 
 // ---- Options.
 
-static void FullPath(const char *given, char (&path)[MAX_PATH])
+static void UnderWork(char (&path)[MAX_PATH], const char *work, const char *name)
 {
-    DWORD length = GetFullPathNameA(given, sizeof path, path, nullptr);
-    if (length == 0 || length >= sizeof path)
-        Fail(given, "path too long");
+    int length = snprintf(path, sizeof path, "%s\\%s", work, name);
+    if (length < 0 || length >= (int)sizeof path)
+        Fail(work, "path too long");
 }
 
 static Options ReadOptions(int argc, char **argv)
 {
+    const char USAGE[] = "bench WORK JUMPDECK FLOOR_DECK FLOOR_WINDOW FLOOR_HOTKEY [--runs N] [--warmups N] "
+                         "[--idle-seconds S] [--only start-up|key|idle] [--verbose 1]";
     Options options = {};
-    FullPath("C:\\jdbench", options.work);
     options.runs = 20;
     options.warmups = 3;
     options.idleSeconds = 10;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    if (argc < 2 + PROGRAM_COUNT || (argc - 2 - PROGRAM_COUNT) % 2 != 0)
+        Fail("usage", USAGE);
+    const char *work = argv[1];
+    UnderWork(options.start, work, "start");
+    UnderWork(options.key, work, "key");
+    UnderWork(options.marker, work, "marker\\marker.exe");
+    UnderWork(options.markerStamp, work, "marker\\marker.qpc");
+    for (int i = 0; i < PROGRAM_COUNT; i++)
+        options.programs[i] = argv[2 + i];
+    for (int i = 2 + PROGRAM_COUNT; i + 1 < argc; i += 2) {
         const char *name = argv[i], *value = argv[i + 1];
-        if (strcmp(name, "--jumpdeck") == 0)
-            FullPath(value, options.jumpdeck);
-        else if (strcmp(name, "--floor-window") == 0)
-            FullPath(value, options.floorWindow);
-        else if (strcmp(name, "--floor-hotkey") == 0)
-            FullPath(value, options.floorHotkey);
-        else if (strcmp(name, "--marker") == 0)
-            FullPath(value, options.marker);
-        else if (strcmp(name, "--work") == 0)
-            FullPath(value, options.work);
-        else if (strcmp(name, "--runs") == 0)
+        if (strcmp(name, "--runs") == 0)
             options.runs = atoi(value);
         else if (strcmp(name, "--warmups") == 0)
             options.warmups = atoi(value);
@@ -358,10 +370,8 @@ static Options ReadOptions(int argc, char **argv)
         else
             Fail(name, "unknown option");
     }
-    if (argc % 2 == 0 || !options.jumpdeck[0] || !options.floorWindow[0] || !options.floorHotkey[0] ||
-        !options.marker[0] || options.runs < 1 || options.warmups < 0 || options.idleSeconds < 1)
-        Fail("usage", "bench --jumpdeck EXE --floor-window EXE --floor-hotkey EXE --marker EXE [--work FOLDER] "
-                      "[--runs N] [--warmups N] [--idle-seconds S] [--verbose 1] [--only start-up|key|idle]");
+    if (options.runs < 1 || options.warmups < 0 || options.idleSeconds < 1)
+        Fail("usage", USAGE);
     return options;
 }
 
@@ -370,58 +380,20 @@ int main(int argc, char **argv)
     Options options = ReadOptions(argc, argv);
     _setmode(_fileno(stdout), _O_BINARY);  // the table's lines end in LF wherever it is read
     QueryPerformanceFrequency(&counterFrequency);
-    RunFolders folders;
-    if (!PrepareRunFolders(&folders, options.work, options.marker))
-        Fail("run folders", runFoldersProblem);
 
-    Samples startup[2], keyToLaunch[2];
+    Figure startup, key;
+    IdleFigures idle;
     if (Measures(options, "start-up"))
-        Alternate("start-up", options, options.jumpdeck, &startup[0], options.floorWindow, &startup[1],
-                  [&](const char *program, double *ms) { return TimeStartup(program, folders, ms); });
+        Alternate("start-up", options, STARTUP_GROUP, startup,
+                  [&](const char *program, double *ms) { return TimeStartup(program, options, ms); });
     if (Measures(options, "key"))
-        Alternate("key to launch", options, options.jumpdeck, &keyToLaunch[0], options.floorHotkey,
-                  &keyToLaunch[1],
-                  [&](const char *program, double *ms) { return TimeKeyToLaunch(program, folders, ms); });
-    IdleFigures idle[2];
-    for (int i = 0; i < options.runs && Measures(options, "idle"); i++) {
-        fprintf(stderr, "\rbench: idle, run %d of %d ", i + 1, options.runs);
-        bool subjectFirst = i % 2 == 0;
-        Attempt("idle", [&] {
-            return subjectFirst ? MeasureIdle(options.jumpdeck, &idle[0], options.floorWindow, &idle[1], folders,
-                                              options.idleSeconds, options.verbose)
-                                : MeasureIdle(options.floorWindow, &idle[1], options.jumpdeck, &idle[0], folders,
-                                              options.idleSeconds, options.verbose);
-        });
+        Alternate("key to launch", options, KEY_GROUP, key,
+                  [&](const char *program, double *ms) { return TimeKeyToLaunch(program, options, ms); });
+    for (int run = 0; run < options.runs && Measures(options, "idle"); run++) {
+        fprintf(stderr, "\rbench: idle, run %d of %d ", run + 1, options.runs);
+        Attempt("idle", [&] { return MeasureIdle(options, run % GROUP_SIZE, &idle); });
     }
     fprintf(stderr, "\n");
-
-    const char *subject = BaseName(options.jumpdeck);
-    char idleFigure[64];
-    snprintf(idleFigure, sizeof idleFigure, "idle CPU in %d s, ms", options.idleSeconds);
-    printf("| figure | %s | floor | ratio | target | met |\n", subject);
-    printf("|---|---|---|---|---|---|\n");
-    if (Measures(options, "start-up"))
-        Row("start-up, ms (floor-window)", startup[0], startup[1], 1, 1.10);
-    if (Measures(options, "key"))
-        Row("key to launch, ms (floor-hotkey)", keyToLaunch[0], keyToLaunch[1], 1, 1.10);
-    if (Measures(options, "idle")) {
-        char subjectIdle[80], floorIdle[80];
-        Spread(subjectIdle, sizeof subjectIdle, idle[0].cpuMs, 1);
-        Spread(floorIdle, sizeof floorIdle, idle[1].cpuMs, 1);
-        printf("| %s (floor-window) | %s | %s | | 0 ms | %s |\n", idleFigure, subjectIdle, floorIdle,
-               idle[0].cpuMs.Median() == 0 ? "yes" : "no");
-        Row("threads (floor-window)", idle[0].threads, idle[1].threads, 0, 0);
-        Row("working set, KiB (floor-window)", idle[0].workingSetKiB, idle[1].workingSetKiB, 0, 1.20);
-        Row("private bytes, KiB (floor-window)", idle[0].privateKiB, idle[1].privateKiB, 0, 1.20);
-    }
-    PrintSize(options);
-    printf("\nMedian (min-max) of %d runs of each program, taken by turns after %d warm-up runs each. "
-           "Idle CPU, threads and memory are read %d s after start-up, with %s and floor-window side by side.\n",
-           options.runs, options.warmups, options.idleSeconds, subject);
-    if (Measures(options, "idle"))
-        printf("Idle CPU time was charged in %d of %d runs to %s and in %d to floor-window.\n",
-               RunsAboveZero(idle[0].cpuMs), options.runs, subject, RunsAboveZero(idle[1].cpuMs));
-    if (repeatedRuns > 0)
-        printf("%d runs failed and were repeated; the last because %s.\n", repeatedRuns, lastRepeatReason);
+    PrintTable(options, startup, key, idle);
     return 0;
 }
