@@ -2,7 +2,6 @@
 // seen only through the real program, its window and the files it leaves.
 #include "tests/e2e/driver.h"
 
-
 using Journey = DeckTest;
 
 const std::string FAILED = "what the fuke", ENABLED = "以注册热键，如有冲突请取消热键", DISABLED = "以取消热键",
@@ -40,9 +39,11 @@ TEST_F(Journey, DataFilesAsLoadedAndSavedAgain)
     const char *names[] = {"l.z", "z.l", "l.z.new", "z.l.new", "z.l.old"};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        for (int i = 0; i < 5; i++)
-            if (DeleteFileA(In(names[i]).c_str()), c.files[i] != none)
+        for (int i = 0; i < 5; i++) {
+            DeleteFileA(In(names[i]).c_str());
+            if (c.files[i] != none)
                 std::ofstream(In(names[i]), std::ios::binary) << c.files[i];
+        }
         Run({"start", "click save", "click key1", "focus key1"});  // the click after Save has come through
         EXPECT_EQ(ReadBytes(In("l.z")) + "|" + ReadBytes(In("z.l")), c.saved[0] + "|" + c.saved[1]);
         Run({"no leftovers", "no notice", "quit"});
@@ -89,8 +90,7 @@ TEST_F(Journey, HotkeysLaunchFromAnywhereGuardProgramsAndCanBeFreed)
 // beside the program.
 TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
 {
-    ASSERT_TRUE(CreateDirectoryA(In("docs").c_str(), nullptr));
-    std::string chosen = In("docs\\chosen.txt");
+    std::string chosen = In("chosen.txt");
     std::ofstream(chosen) << "x";
     Run({"start", "click browse3"});
     HWND dialog = nullptr;
@@ -145,7 +145,8 @@ TEST_F(Journey, SavesThatCannotSucceedChangeNothing)
         {"key file held", FAILED, [&] { hold("l.z"); }, [&] { CloseHandle(held); }},
         {"path file held", FAILED, [&] { hold("z.l"); }, [&] { CloseHandle(held); }},
         {"disk full", FAILED, [&] { runLinux("/bin/ln -s /dev/full z.l.new", true); }, [&] { runLinux("/bin/rm z.l.new", false); }},
-        {"path over 99 bytes", "第3行的路径超过99字节，未保存", [&] { Run({"set path3 " + longest + "q"}); }, [&] { Run({"set path3 " + longest}); }},
+        {"path over 99 bytes", "第3行的路径超过99字节，未保存", [&] { Run({"set path3 " + longest + "q"}); },
+         [&] { Run({"set path3 " + longest}); }},
     };
     Run({"data a|{dir}\\marker.exe|0", "start"});
     for (const Case &c : cases) {

@@ -32,7 +32,8 @@ TEST_F(Soak, ManyStepsAtRandom)
     };
     auto usage = [&]() -> std::vector<unsigned long long> {
         struct Entry { USHORT pid, backTrace; UCHAR type, attributes; USHORT handle; PVOID object; ULONG access; };
-        auto query = (LONG(WINAPI *)(ULONG, PVOID, ULONG, PULONG))(void *)GetProcAddress(GetModuleHandleA("ntdll"), "NtQuerySystemInformation");
+        auto query = (LONG(WINAPI *)(ULONG, PVOID, ULONG, PULONG))(void *)GetProcAddress(GetModuleHandleA("ntdll"),
+                                                                                    "NtQuerySystemInformation");
         std::vector<char> list(16 << 20);
         ULONG needed = 0, handles = 0, windows = 0;
         Entry *entries = (Entry *)(list.data() + sizeof(ULONG_PTR));
