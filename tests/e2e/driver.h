@@ -10,9 +10,8 @@
 //           test's own field in front)
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
 //           files KEYS|PATH|...|SWITCH, no leftovers (of a save), empty FILE,
-//           starts N (of the marker),
-//           hidden, shown (and in front), shows FIELD TEXT, focus CONTROL,
-//           window PART (of a title), running
+//           starts N (of the marker), hidden, shown (and in front), shows
+//           FIELD TEXT, focus CONTROL, window PART (of a title), running
 // Fields and controls: key1-key6, path1-path6, browse1-browse6 by row, save,
 // manual, on, off, window (the background), other (the test's own field).
 #pragma once
