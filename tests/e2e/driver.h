@@ -86,15 +86,15 @@ inline HWND FindShown(const std::string &part)
 
 class DeckTest : public ::testing::Test {
 protected:
-    std::string dir;
+    std::string root = "C:\\e2e", dir;     // the folders of all tests; this test's
     HANDLE job = nullptr, process = nullptr;  // the program, and all it started
     HWND deck = nullptr, other = nullptr;     // its main window; the test's own field
 
     // Short, so that the paths of files in it stay well within 99 bytes.
     void SetUp() override
     {
-        CreateDirectoryA("C:\\e2e", nullptr);
-        dir = "C:\\e2e\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+        CreateDirectoryA(root.c_str(), nullptr);
+        dir = root + "\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
         ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << dir;
         const char *programs[][2] = {{JUMPDECK_EXE, "Jumpdeck.exe"}, {MARKER_EXE, "marker.exe"}, {PLANTED_DLL, "dwmapi.dll"}};
         for (const auto &program : programs)

@@ -124,27 +124,30 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
 // as they were and nothing beside them, and once the cause is gone the next
 // save works. Another program holds a data file open without sharing it: it
 // can be neither replaced nor moved aside (this stands in for a read-only
-// folder too, which Wine cannot make). The new path file leads to a disk
-// without room, linked by a Linux program, which Wine starts as it is: the
-// file opens and takes the bytes into its buffer, and flushing them fails
-// (Wine cannot delete the link: the test does). A path from the open-file
-// dialog or a paste is too long: typing stops at the field's width.
-TEST_F(Journey, SavesThatCannotSucceedChangeNothing)
+// folder too, which Wine cannot make). The disk is full to the last byte: the
+// new files open and take the bytes into their buffers, and flushing them
+// fails. A path from the open-file dialog or a paste is too long: typing stops
+// at the field's width. The program's folder is on the test run's RAM disk of
+// 1 MiB, C:\e2e-disk, whose mounting needs root.
+class SmallDisk : public DeckTest {
+    void SetUp() override { root = "C:\\e2e-disk", DeckTest::SetUp(); }
+};
+
+TEST_F(SmallDisk, SavesThatCannotSucceedChangeNothing)
 {
+    ULARGE_INTEGER size = {};
+    ASSERT_TRUE(GetDiskFreeSpaceExA(dir.c_str(), nullptr, &size, nullptr) && size.QuadPart <= 1 << 20) << "no RAM disk";
     HANDLE held = nullptr;
     auto hold = [&](const char *name) { held = CreateFileA(In(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); };
-    auto runLinux = [&](std::string command, bool linked) {
-        STARTUPINFOA startup = {sizeof startup};
-        PROCESS_INFORMATION started = {};
-        WIN32_FIND_DATAA found;
-        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup, &started));
-        ASSERT_TRUE(WaitUntil([&] { return FindClose(FindFirstFileA(In("z.l.new").c_str(), &found)) == linked; }));
+    auto fill = [&] {
+        held = CreateFileA(In("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        for (DWORD written = 1; written > 0 && WriteFile(held, std::string(4096, 'f').c_str(), 4096, &written, nullptr);) {}
     };
     std::string longest = "C:\\" + std::string(96, 'p');
     struct Case { const char *cause; std::string notice; std::function<void()> begin, end; } cases[] = {
         {"key file held", FAILED, [&] { hold("l.z"); }, [&] { CloseHandle(held); }},
         {"path file held", FAILED, [&] { hold("z.l"); }, [&] { CloseHandle(held); }},
-        {"disk full", FAILED, [&] { runLinux("/bin/ln -s /dev/full z.l.new", true); }, [&] { runLinux("/bin/rm z.l.new", false); }},
+        {"disk full", FAILED, fill, [&] { CloseHandle(held), DeleteFileA(In("filler").c_str()); }},
         {"path over 99 bytes", "第3行的路径超过99字节，未保存", [&] { Run({"set path3 " + longest + "q"}); },
          [&] { Run({"set path3 " + longest}); }},
     };
