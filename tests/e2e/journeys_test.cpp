@@ -129,9 +129,7 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
 // fails. A path from the open-file dialog or a paste is too long: typing stops
 // at the field's width. The program's folder is on the test run's RAM disk of
 // 1 MiB, C:\e2e-disk, whose mounting needs root.
-class SmallDisk : public DeckTest {
-    void SetUp() override { root = "C:\\e2e-disk", DeckTest::SetUp(); }
-};
+struct SmallDisk : DeckTest { void SetUp() override { root = "C:\\e2e-disk", DeckTest::SetUp(); } };
 
 TEST_F(SmallDisk, SavesThatCannotSucceedChangeNothing)
 {
