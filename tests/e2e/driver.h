@@ -137,7 +137,8 @@ protected:
     }
 
     // Starts the program in a job that ends it, and all it started, when the
-    // test ends; waits for its window, in front with the focus on it.
+    // test ends (it joins the job before it runs); waits for its window, in
+    // front with the focus on it.
     void Start()
     {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
@@ -146,9 +147,9 @@ protected:
         PROCESS_INFORMATION started = {};
         job = CreateJobObjectA(nullptr, nullptr);
         ASSERT_TRUE(SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
-                    CreateProcessA(In("Jumpdeck.exe").c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                                   dir.c_str(), &startup, &started) &&
-                    AssignProcessToJobObject(job, process = started.hProcess));
+                    CreateProcessA(In("Jumpdeck.exe").c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                                   nullptr, dir.c_str(), &startup, &started) &&
+                    AssignProcessToJobObject(job, process = started.hProcess) && ResumeThread(started.hThread) == 1);
         ASSERT_TRUE(WaitUntil([&] { return (deck = FindShown("Jumpdeck")) != nullptr; }, 10000));
         // The window shows before its keys are registered. Once a posted click
         // has moved the focus into a field, the program is in its message loop
