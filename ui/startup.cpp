@@ -7,6 +7,7 @@
 #include "store/slot_table.h"
 #include "ui/layout.h"
 #include "ui/main_window.h"
+#include "ui/single_instance.h"
 
 WindowStrings windowStrings;
 
@@ -50,6 +51,8 @@ bool CreateMainWindow(HINSTANCE instance, int showCommand)
 bool StartUp(HINSTANCE instance, int showCommand)
 {
     CaptureStartupPaths();
+    if (!ClaimStartupFolder(instance))
+        return false;
     LoadSettings();
     LoadWindowStrings(instance);
     RegisterMainWindowClass(instance);
@@ -127,6 +130,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CHAR: return OnChar(window, wParam);
     case WM_LBUTTONDOWN: return OnLeftButtonDown(window);
     case WM_HOTKEY: return OnHotkey(window, wParam);
+    case WM_COPYDATA: return OnCopyData(window, (const COPYDATASTRUCT *)lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
