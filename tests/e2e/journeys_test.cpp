@@ -66,11 +66,11 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
          "set key2 bc", "shows key2 b", "set path2 {dir}\\note.txt", "set key4 a", "set path4 {dir}\\folder",
          "click save", "files ab..a|{dir}\\marker.exe|{dir}\\note.txt|||{dir}\\folder|0", "no notice",
          "key A", "starts 1", "window folder", "hidden", "key F1", "shown", "key B", "window note.txt", "hidden",
-         "key F1", "shown", "key A", "starts 2", "hidden", "key F1", "shown", "key Z", "running", "shown", "starts 2",
-         "set path2 {dir}\\note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
+         "key F1", "shown", "key A", "starts 2", "window folder", "hidden", "key F1", "shown", "key Z", "running",
+         "shown", "starts 2", "set path2 {dir}\\note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
          "files ab..a|{dir}\\marker.exe|{dir}\\note.txt|||{dir}\\folder|0", "start", "shows key1 a",
-         "shows path1 {dir}\\marker.exe", "shows key2 b", "shows path2 {dir}\\note.txt", "key A", "starts 3", "hidden",
-         "beside 别处", "empty 别处\\l.z", "again", "running"});
+         "shows path1 {dir}\\marker.exe", "shows key2 b", "shows path2 {dir}\\note.txt", "key A", "starts 3",
+         "window folder", "hidden", "beside 别处", "empty 别处\\l.z", "again", "shown", "running"});
 }
 
 // The switch saved on takes effect, silently, at the start. A bound letter
