@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "common/platform.h"
+#include "store/busy_files.h"
 #include "store/manual.h"
 #include "store/slot_table.h"
 
@@ -49,7 +50,7 @@ void CaptureStartupPaths()
 
 static bool FileExists(const char *path)
 {
-    Stream *stream = OpenStream(path, "rb");
+    Stream *stream = OpenWhenFree(path, "rb");
     if (stream == nullptr)
         return false;
     CloseStream(stream);
@@ -61,7 +62,7 @@ static void CreateIfMissing(const char *path)
 {
     if (FileExists(path))
         return;
-    Stream *stream = OpenStream(path, "ab");
+    Stream *stream = OpenWhenFree(path, "ab");
     if (stream == nullptr || !CloseStream(stream))
         ShowNotice(FILE_FAILURE_NOTICE, false);
 }
@@ -162,33 +163,34 @@ static void FinishInterruptedSave()
 
     if (FileExists(names.newPaths)) {
         if (FileExists(names.oldPaths))
-            ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
-        DeleteIfPresent(names.newPaths);
-        DeleteIfPresent(names.newKeys);
-    } else if (Stream *keys = OpenStream(names.newKeys, "rb")) {
+            ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
+        DeleteWhenFree(names.newPaths);
+        DeleteWhenFree(names.newKeys);
+    } else if (Stream *keys = OpenWhenFree(names.newKeys, "rb")) {
         unsigned char keyBytes[KEY_FILE_SIZE];
         bool complete = StreamSize(keys) == KEY_FILE_SIZE && ReadStream(keys, keyBytes, KEY_FILE_SIZE) == KEY_FILE_SIZE;
         CloseStream(keys);
         long pathFileSize = -1;
-        if (Stream *paths = OpenStream(startupPaths.pathFile, "rb")) {
+        if (Stream *paths = OpenWhenFree(startupPaths.pathFile, "rb")) {
             pathFileSize = StreamSize(paths);
             CloseStream(paths);
         }
         if (!complete || SumOfLengths(keyBytes) != pathFileSize ||
-            !ReplaceWithFile(names.newKeys, startupPaths.keyFile)) {
+            !ReplaceWhenFree(names.newKeys, startupPaths.keyFile)) {
             if (FileExists(names.oldPaths))
-                ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
-            DeleteIfPresent(names.newKeys);
+                ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
+            DeleteWhenFree(names.newKeys);
         }
     }
-    DeleteIfPresent(names.oldPaths);
+    DeleteWhenFree(names.oldPaths);
 }
 
 void LoadSettings()
 {
+    StartFileWork();
     FinishInterruptedSave();
 
-    if (Stream *keys = OpenStream(startupPaths.keyFile, "rb")) {
+    if (Stream *keys = OpenWhenFree(startupPaths.keyFile, "rb")) {
         unsigned char bytes[KEY_FILE_SIZE];
         bool filled = ReadKeyFile(keys, bytes);
         CloseStream(keys);
@@ -199,7 +201,7 @@ void LoadSettings()
         CreateIfMissing(startupPaths.keyFile);
     }
 
-    if (Stream *paths = OpenStream(startupPaths.pathFile, "rb")) {
+    if (Stream *paths = OpenWhenFree(startupPaths.pathFile, "rb")) {
         bool empty = StreamSize(paths) <= 0;
         if (!empty)
             ReadPaths(paths);
@@ -238,7 +240,7 @@ static void FormatKeyFile(char bytes[KEY_FILE_SIZE])
 
 static bool WriteNewPathFile(const char *path)
 {
-    Stream *stream = OpenStream(path, "wb");
+    Stream *stream = OpenWhenFree(path, "wb");
     if (stream == nullptr)
         return false;
     bool written = true;
@@ -251,7 +253,7 @@ static bool WriteNewKeyFile(const char *path)
 {
     char bytes[KEY_FILE_SIZE];
     FormatKeyFile(bytes);
-    Stream *stream = OpenStream(path, "wb");
+    Stream *stream = OpenWhenFree(path, "wb");
     if (stream == nullptr)
         return false;
     bool written = WriteStream(stream, bytes, sizeof bytes);
@@ -281,6 +283,7 @@ void SaveSettings()
 {
     if (RefuseLongPath())
         return;
+    StartFileWork();
     for (Slot &slot : slotTable.slots)
         slot.length = (int)strlen(slot.path);
 
@@ -293,18 +296,18 @@ void SaveSettings()
         // come back. The new one then only takes a free name: whatever else
         // stands there (a folder, a file that cannot be read) stays untouched.
         bool present = FileExists(startupPaths.pathFile);
-        if (!present || ReplaceWithFile(startupPaths.pathFile, names.oldPaths)) {
-            bool pathsIn = MoveToUnusedName(names.newPaths, startupPaths.pathFile);
-            saved = pathsIn && ReplaceWithFile(names.newKeys, startupPaths.keyFile);
+        if (!present || ReplaceWhenFree(startupPaths.pathFile, names.oldPaths)) {
+            bool pathsIn = MoveToUnusedNameWhenFree(names.newPaths, startupPaths.pathFile);
+            saved = pathsIn && ReplaceWhenFree(names.newKeys, startupPaths.keyFile);
             if (!saved && present)
-                ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
+                ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
             else if (!saved && pathsIn)
-                DeleteIfPresent(startupPaths.pathFile);
+                DeleteWhenFree(startupPaths.pathFile);
         }
     }
-    DeleteIfPresent(names.newPaths);
-    DeleteIfPresent(names.newKeys);
-    DeleteIfPresent(names.oldPaths);
+    DeleteWhenFree(names.newPaths);
+    DeleteWhenFree(names.newKeys);
+    DeleteWhenFree(names.oldPaths);
     if (!saved)
         ShowNotice(FILE_FAILURE_NOTICE, false);
 }

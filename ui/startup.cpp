@@ -93,6 +93,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 static LRESULT OnCreate(HWND window, const CREATESTRUCTA *creationData)
 {
     CreateControls(window, creationData);
+    TakeKeysPastInputMethod(window);
     for (const SlotRow &row : slotRows)
         SetWindowTextA(controlTable.controls[row.pathField], slotTable.slots[row.slot].path);
     for (const SlotRow &row : slotRows) {

@@ -11,7 +11,8 @@
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
 //           files KEYS|PATH|...|SWITCH, no leftovers (of a save), empty FILE,
 //           starts N (of the marker), hidden, shown (and in front), shows
-//           FIELD TEXT, focus CONTROL, window PART (of a title), running
+//           FIELD TEXT, focus CONTROL, window PART (of a title), running,
+//           context CONTROL none|some (its input context, for an input method)
 // Fields and controls: key1-key6, path1-path6, browse1-browse6 by row, save,
 // manual, on, off, window (the background), other (the test's own field).
 #pragma once
@@ -108,6 +109,18 @@ protected:
     {
         TerminateJobObject(job, 1);
         EXPECT_EQ(GetFileAttributesA(In("dwmapi.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES) << "the planted DLL was loaded";
+    }
+
+    // Calls a function of a system DLL, which sits at the same address in every
+    // process, on a thread of the program's own; returns its result, 0 if none.
+    DWORD CallInProgram(const char *module, const char *function, void *argument)
+    {
+        HANDLE thread = CreateRemoteThread(process, nullptr, 0,
+            (LPTHREAD_START_ROUTINE)(void *)GetProcAddress(LoadLibraryA(module), function), argument, 0, nullptr);
+        DWORD result = 0;
+        EXPECT_TRUE(thread && WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &result));
+        CloseHandle(thread);
+        return result;
     }
 
     std::string In(const std::string &name) const { return dir + "\\" + name; }
@@ -217,6 +230,8 @@ protected:
                 ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck) == Control(rest); }));
             } else if (verb == "window") {
                 EXPECT_TRUE(WaitUntil([&] { return FindShown(rest) != nullptr; }, 10000));
+            } else if (verb == "context") {
+                EXPECT_EQ(CallInProgram("imm32", "ImmGetContext", Control(name)) != 0, text == "some");
             } else if (verb == "running") {
                 EXPECT_TRUE(Responds() && WaitForSingleObject(process, 300) == WAIT_TIMEOUT);
             } else {
