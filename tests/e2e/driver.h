@@ -7,7 +7,8 @@
 //           the start; '.' a slot without a key), start, quit (a click on the
 //           window's background, Escape, exit code 0), key K (A-Z, 0-9, F1-F3,
 //           Esc, Back, Enter), set FIELD TEXT, click CONTROL, other (the
-//           test's own field in front)
+//           test's own field in front), hold FILE,FILE... [MS] (open without
+//           sharing, as another program may: for MS ms, or until release)
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
 //           files KEYS|PATH|...|SWITCH, no leftovers (of a save), empty FILE,
 //           starts N (of the marker), hidden, shown (and in front), shows
@@ -90,6 +91,7 @@ protected:
     std::string root = "C:\\e2e", dir;     // the folders of all tests; this test's
     HANDLE job = nullptr, process = nullptr;  // the program, and all it started
     HWND deck = nullptr, other = nullptr;     // its main window; the test's own field
+    std::vector<HANDLE> held;                 // files held until "release"
 
     // Short, so that the paths of files in it stay well within 99 bytes.
     void SetUp() override
@@ -107,6 +109,7 @@ protected:
     // until the next run of the tests.
     void TearDown() override
     {
+        Run({"release"});
         TerminateJobObject(job, 1);
         EXPECT_EQ(GetFileAttributesA(In("dwmapi.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES) << "the planted DLL was loaded";
     }
@@ -199,6 +202,23 @@ protected:
             } else if (verb == "click") {  // a mouse click, on a button, a field or the background alike
                 PostMessageA(Control(rest), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
                 PostMessageA(Control(rest), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            } else if (verb == "hold") {
+                for (size_t at = 0; at < name.size(); at = name.find(',', at) + 1) {
+                    std::string file = In(name.substr(at, name.find(',', at) - at));
+                    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), timer;
+                    ASSERT_NE(handle, INVALID_HANDLE_VALUE) << file;
+                    if (text.empty())
+                        held.push_back(handle);
+                    else  // the system's timer thread lets go of it
+                        CreateTimerQueueTimer(&timer, nullptr, [](void *h, BOOLEAN) { CloseHandle(h); }, handle,
+                                              atoi(text.c_str()), 0, WT_EXECUTEONLYONCE);
+                    if (name.find(',', at) == std::string::npos)
+                        break;
+                }
+            } else if (step == "release") {
+                for (HANDLE handle : held)
+                    CloseHandle(handle);
+                held.clear();
             } else if (verb == "other") {
                 EXPECT_TRUE(BringToFront(other));
             } else if (verb == "notice" || verb == "cancel") {
