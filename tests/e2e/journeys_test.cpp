@@ -84,7 +84,8 @@ TEST_F(Journey, HotkeysLaunchFromAnywhereGuardProgramsAndCanBeFreed)
          "starts 3"});
 }
 
-// A file chosen in the open-file dialog fills the row it was opened for. The
+// A file chosen in the open-file dialog fills the row it was opened for; the
+// next dialog starts empty. The
 // manual, written anew and opened at each press, leaves the window shown. A
 // DLL the program asks for by its bare name comes from the system, never from
 // beside the program. The window and the key fields take keys past a Chinese
@@ -103,7 +104,12 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
         if (SendMessageTimeoutA(name, WM_SETTEXT, 0, (LPARAM)chosen.c_str(), 0, 5000, nullptr) && TextOf(name) == chosen)
             PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     }
-    Run({"shows path3 " + chosen, "click save", "files |||" + chosen + "|0"});
+    Run({"shows path3 " + chosen, "click save", "files |||" + chosen + "|0", "click browse5"});
+    // The next dialog proposes no name, and cancelled it passes on none.
+    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindShown("打开")) != nullptr; }, 10000)) << "no dialog";
+    EXPECT_EQ(TextOf(GetDlgItem(dialog, 0x47C)), "");
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    Run({"shows path3 " + chosen, "shows path5 "});
     for (int press = 1; press <= 2; press++) {
         std::string manual;
         Run({"click manual", "window 生命手册", "shown"});
