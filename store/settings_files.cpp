@@ -57,14 +57,17 @@ static bool FileExists(const char *path)
     return true;
 }
 
-// Creates the file empty unless it can be read; reports a failure.
-static void CreateIfMissing(const char *path)
+// Creates the file empty unless it can be read; reports a failure. Returns
+// true when it made the file.
+static bool CreateIfMissing(const char *path)
 {
     if (FileExists(path))
-        return;
+        return false;
     Stream *stream = OpenWhenFree(path, "ab");
-    if (stream == nullptr || !CloseStream(stream))
-        ShowNotice(FILE_FAILURE_NOTICE, false);
+    if (stream != nullptr && CloseStream(stream))
+        return true;
+    ShowNotice(FILE_FAILURE_NOTICE, false);
+    return false;
 }
 
 // A two-character decimal field: leading white space, an optional sign, then
@@ -185,9 +188,10 @@ static void FinishInterruptedSave()
     DeleteWhenFree(names.oldPaths);
 }
 
-void LoadSettings()
+bool LoadSettings()
 {
     StartFileWork();
+    bool created = false;
     FinishInterruptedSave();
 
     if (Stream *keys = OpenWhenFree(startupPaths.keyFile, "rb")) {
@@ -195,10 +199,10 @@ void LoadSettings()
         bool filled = ReadKeyFile(keys, bytes);
         CloseStream(keys);
         if (!filled)
-            return;  // an empty key file: nothing was ever saved here
+            return false;  // an empty key file: nothing was ever saved here
         ParseKeyFile(bytes);
     } else {
-        CreateIfMissing(startupPaths.keyFile);
+        created = CreateIfMissing(startupPaths.keyFile);
     }
 
     if (Stream *paths = OpenWhenFree(startupPaths.pathFile, "rb")) {
@@ -207,12 +211,13 @@ void LoadSettings()
             ReadPaths(paths);
         CloseStream(paths);
         if (empty)
-            return;
+            return created;
     } else {
         CreateIfMissing(startupPaths.pathFile);
     }
 
     CreateIfMissing(startupPaths.manual);
+    return created;
 }
 
 // A number right-aligned in two characters: 0 to 9 as a space and a digit,

@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "store/settings_files.h"
 #include "store/slot_table.h"
+#include "ui/code_page_notice.h"
 #include "ui/layout.h"
 #include "ui/main_window.h"
 
@@ -47,10 +48,12 @@ bool CreateMainWindow(HINSTANCE instance, int showCommand)
     return true;
 }
 
+// The first start in a folder, with the window in sight, tells a user whose
+// Windows has another code page why its texts are garbled.
 bool StartUp(HINSTANCE instance, int showCommand)
 {
     CaptureStartupPaths();
-    LoadSettings();
+    bool firstStart = LoadSettings();
     LoadWindowStrings(instance);
     RegisterMainWindowClass(instance);
     if (!CreateMainWindow(instance, showCommand))
@@ -59,6 +62,8 @@ bool StartUp(HINSTANCE instance, int showCommand)
         char refused[VISIBLE_SLOT_COUNT];  // keys held elsewhere; at start-up nobody is told
         RegisterSlotHotkeys(refused);
     }
+    if (firstStart)
+        ExplainOtherCodePage();
     return true;
 }
 

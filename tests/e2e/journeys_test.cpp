@@ -167,3 +167,23 @@ TEST_F(SmallDisk, SavesThatCannotSucceedChangeNothing)
     Run({"hold l.z,z.l 500", "click save", "files ab|{dir}\\marker.exe|D:\\|" + longest + "|0", "no notice",
          "no leftovers", "quit", "hold l.z 500", "start", "no notice", "shows key2 b", "shows path3 " + longest});
 }
+
+// On a Windows whose language for non-Unicode programs is not Chinese, every
+// text comes out garbled: the first start in a folder says what to set, in
+// words that read right there, and the next start says nothing. ctest runs
+// this test alone with another locale, which gives code page 1252.
+using OtherCodePage = DeckTest;
+
+TEST_F(OtherCodePage, FirstStartSaysWhatToSet)
+{
+    ASSERT_NE(GetACP(), 936u) << "not run with another locale";
+    Run({"start"});
+    HWND box = nullptr;
+    wchar_t text[1024] = L"";
+    ASSERT_TRUE(WaitUntil([&] { return (box = FindShown("Notice")) != nullptr; })) << "no notice";
+    SendMessageTimeoutW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 1024, (LPARAM)text, 0, 5000, nullptr);
+    EXPECT_TRUE(wcsstr(text, L"“中文(简体，中国)”") && wcsstr(text, L"\"Chinese (Simplified, China)\"")) << text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    Run({"quit", "start"});
+    EXPECT_FALSE(FindShown("Notice"));
+}
