@@ -203,17 +203,13 @@ protected:
                 PostMessageA(Control(rest), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
                 PostMessageA(Control(rest), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
             } else if (verb == "hold") {
-                for (size_t at = 0; at < name.size(); at = name.find(',', at) + 1) {
-                    std::string file = In(name.substr(at, name.find(',', at) - at));
-                    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), timer;
+                for (std::string file, files = name + ","; !files.empty(); files.erase(0, file.size() + 1)) {
+                    file = files.substr(0, files.find(','));
+                    HANDLE handle = CreateFileA(In(file).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), timer;
                     ASSERT_NE(handle, INVALID_HANDLE_VALUE) << file;
-                    if (text.empty())
-                        held.push_back(handle);
-                    else  // the system's timer thread lets go of it
-                        CreateTimerQueueTimer(&timer, nullptr, [](void *h, BOOLEAN) { CloseHandle(h); }, handle,
-                                              atoi(text.c_str()), 0, WT_EXECUTEONLYONCE);
-                    if (name.find(',', at) == std::string::npos)
-                        break;
+                    if (text.empty() || !CreateTimerQueueTimer(&timer, nullptr, [](void *h, BOOLEAN) { CloseHandle(h); },
+                                                               handle, atoi(text.c_str()), 0, WT_EXECUTEONLYONCE))
+                        held.push_back(handle);  // else the system's timer thread lets go of it
                 }
             } else if (step == "release") {
                 for (HANDLE handle : held)
