@@ -36,11 +36,19 @@ size_t ReadStream(Stream *stream, void *buffer, size_t size);
 bool WriteStream(Stream *stream, const void *data, size_t size);
 bool CloseStream(Stream *stream);  // false when buffered bytes could not be written
 
+// True when the file call that just failed found the file in use by another
+// program: a sharing, lock or access violation. Virus scanners, the search
+// indexer and sync clients open new files for a moment, so such a failure may
+// pass by itself.
+bool FileWasBusy();
+void PauseMilliseconds(int milliseconds);
+
 // Puts the file at from in place of the file at to in one step, replacing it.
 bool ReplaceWithFile(const char *from, const char *to);
 // Moves the file at from to the name to, and fails if anything is there.
 bool MoveToUnusedName(const char *from, const char *to);
-void DeleteIfPresent(const char *path);
+// Returns false when a file is there and stays.
+bool DeleteIfPresent(const char *path);
 
 // The shell's default action on a path; the result is of no interest.
 void OpenWithShell(WindowRef owner, const char *path);
@@ -48,7 +56,9 @@ void OpenWithShell(WindowRef owner, const char *path);
 void HideMainWindow(WindowRef window);
 void ShowMainWindow(WindowRef window);
 
-// System-wide hotkeys without modifiers. RegisterKey returns false when the
-// system refuses the key (held elsewhere, or invalid).
-bool RegisterKey(WindowRef window, int id, int keyCode);
+// System-wide hotkeys. RegisterKey returns false when the system refuses the
+// key (held elsewhere, or invalid). KEY_NO_REPEAT (the system's MOD_NOREPEAT)
+// makes a held key send its hotkey once, not again at every auto-repeat.
+enum { KEY_NO_REPEAT = 0x4000 };
+bool RegisterKey(WindowRef window, int id, int keyCode, int modifiers);
 void UnregisterKey(WindowRef window, int id);

@@ -64,6 +64,15 @@ bool CloseStream(Stream *stream)
     return fclose(file) == 0 && flushed;
 }
 
+// The runtime's fopen leaves the system's error of its CreateFile in place.
+bool FileWasBusy()
+{
+    DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+void PauseMilliseconds(int milliseconds) { Sleep((DWORD)milliseconds); }
+
 bool ReplaceWithFile(const char *from, const char *to)
 {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -74,7 +83,7 @@ bool MoveToUnusedName(const char *from, const char *to)
     return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-void DeleteIfPresent(const char *path) { DeleteFileA(path); }
+bool DeleteIfPresent(const char *path) { return DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND; }
 
 void OpenWithShell(WindowRef owner, const char *path)
 {
@@ -91,9 +100,11 @@ void ShowMainWindow(WindowRef window)
     SetForegroundWindow((HWND)window);
 }
 
-bool RegisterKey(WindowRef window, int id, int keyCode)
+static_assert(KEY_NO_REPEAT == MOD_NOREPEAT, "the platform's flag for a hotkey without auto-repeat");
+
+bool RegisterKey(WindowRef window, int id, int keyCode, int modifiers)
 {
-    return RegisterHotKey((HWND)window, id, 0, (UINT)keyCode) != 0;
+    return RegisterHotKey((HWND)window, id, (UINT)modifiers, (UINT)keyCode) != 0;
 }
 
 void UnregisterKey(WindowRef window, int id) { UnregisterHotKey((HWND)window, id); }

@@ -41,7 +41,7 @@ int RegisterSlotHotkeys(char refused[])
             continue;
         if (heldKeyCodes[id] != 0)
             ReleaseSlotKey(id);
-        if (code != 0 && RegisterKey(mainWindow, id, code))
+        if (code != 0 && RegisterKey(mainWindow, id, code, KEY_NO_REPEAT))
             heldKeyCodes[id] = code;
         else if (key != 0)
             refused[refusedCount++] = key;
@@ -86,9 +86,11 @@ void DisableHotkeys()
     ShowNotice(DISABLED_NOTICE, false);
 }
 
+// Every hotkey is registered without auto-repeat: a key held down launches its
+// target, or shows its notice, once.
 void RegisterSystemHotkeys()
 {
-    RegisterKey(mainWindow, HOTKEY_SHOW_WINDOW, KEY_F1);
-    RegisterKey(mainWindow, HOTKEY_ENABLE, KEY_F2);
-    RegisterKey(mainWindow, HOTKEY_DISABLE, KEY_F3);
+    RegisterKey(mainWindow, HOTKEY_SHOW_WINDOW, KEY_F1, KEY_NO_REPEAT);
+    RegisterKey(mainWindow, HOTKEY_ENABLE, KEY_F2, KEY_NO_REPEAT);
+    RegisterKey(mainWindow, HOTKEY_DISABLE, KEY_F3, KEY_NO_REPEAT);
 }

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "common/platform.h"
+#include "store/busy_files.h"
 #include "store/manual.h"
 #include "store/slot_table.h"
 
@@ -49,21 +50,24 @@ void CaptureStartupPaths()
 
 static bool FileExists(const char *path)
 {
-    Stream *stream = OpenStream(path, "rb");
+    Stream *stream = OpenWhenFree(path, "rb");
     if (stream == nullptr)
         return false;
     CloseStream(stream);
     return true;
 }
 
-// Creates the file empty unless it can be read; reports a failure.
-static void CreateIfMissing(const char *path)
+// Creates the file empty unless it can be read; reports a failure. Returns
+// true when it made the file.
+static bool CreateIfMissing(const char *path)
 {
     if (FileExists(path))
-        return;
-    Stream *stream = OpenStream(path, "ab");
-    if (stream == nullptr || !CloseStream(stream))
-        ShowNotice(FILE_FAILURE_NOTICE, false);
+        return false;
+    Stream *stream = OpenWhenFree(path, "ab");
+    if (stream != nullptr && CloseStream(stream))
+        return true;
+    ShowNotice(FILE_FAILURE_NOTICE, false);
+    return false;
 }
 
 // A two-character decimal field: leading white space, an optional sign, then
@@ -162,55 +166,58 @@ static void FinishInterruptedSave()
 
     if (FileExists(names.newPaths)) {
         if (FileExists(names.oldPaths))
-            ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
-        DeleteIfPresent(names.newPaths);
-        DeleteIfPresent(names.newKeys);
-    } else if (Stream *keys = OpenStream(names.newKeys, "rb")) {
+            ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
+        DeleteWhenFree(names.newPaths);
+        DeleteWhenFree(names.newKeys);
+    } else if (Stream *keys = OpenWhenFree(names.newKeys, "rb")) {
         unsigned char keyBytes[KEY_FILE_SIZE];
         bool complete = StreamSize(keys) == KEY_FILE_SIZE && ReadStream(keys, keyBytes, KEY_FILE_SIZE) == KEY_FILE_SIZE;
         CloseStream(keys);
         long pathFileSize = -1;
-        if (Stream *paths = OpenStream(startupPaths.pathFile, "rb")) {
+        if (Stream *paths = OpenWhenFree(startupPaths.pathFile, "rb")) {
             pathFileSize = StreamSize(paths);
             CloseStream(paths);
         }
         if (!complete || SumOfLengths(keyBytes) != pathFileSize ||
-            !ReplaceWithFile(names.newKeys, startupPaths.keyFile)) {
+            !ReplaceWhenFree(names.newKeys, startupPaths.keyFile)) {
             if (FileExists(names.oldPaths))
-                ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
-            DeleteIfPresent(names.newKeys);
+                ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
+            DeleteWhenFree(names.newKeys);
         }
     }
-    DeleteIfPresent(names.oldPaths);
+    DeleteWhenFree(names.oldPaths);
 }
 
-void LoadSettings()
+bool LoadSettings()
 {
+    StartFileWork();
+    bool created = false;
     FinishInterruptedSave();
 
-    if (Stream *keys = OpenStream(startupPaths.keyFile, "rb")) {
+    if (Stream *keys = OpenWhenFree(startupPaths.keyFile, "rb")) {
         unsigned char bytes[KEY_FILE_SIZE];
         bool filled = ReadKeyFile(keys, bytes);
         CloseStream(keys);
         if (!filled)
-            return;  // an empty key file: nothing was ever saved here
+            return false;  // an empty key file: nothing was ever saved here
         ParseKeyFile(bytes);
     } else {
-        CreateIfMissing(startupPaths.keyFile);
+        created = CreateIfMissing(startupPaths.keyFile);
     }
 
-    if (Stream *paths = OpenStream(startupPaths.pathFile, "rb")) {
+    if (Stream *paths = OpenWhenFree(startupPaths.pathFile, "rb")) {
         bool empty = StreamSize(paths) <= 0;
         if (!empty)
             ReadPaths(paths);
         CloseStream(paths);
         if (empty)
-            return;
+            return created;
     } else {
         CreateIfMissing(startupPaths.pathFile);
     }
 
     CreateIfMissing(startupPaths.manual);
+    return created;
 }
 
 // A number right-aligned in two characters: 0 to 9 as a space and a digit,
@@ -238,7 +245,7 @@ static void FormatKeyFile(char bytes[KEY_FILE_SIZE])
 
 static bool WriteNewPathFile(const char *path)
 {
-    Stream *stream = OpenStream(path, "wb");
+    Stream *stream = OpenWhenFree(path, "wb");
     if (stream == nullptr)
         return false;
     bool written = true;
@@ -251,7 +258,7 @@ static bool WriteNewKeyFile(const char *path)
 {
     char bytes[KEY_FILE_SIZE];
     FormatKeyFile(bytes);
-    Stream *stream = OpenStream(path, "wb");
+    Stream *stream = OpenWhenFree(path, "wb");
     if (stream == nullptr)
         return false;
     bool written = WriteStream(stream, bytes, sizeof bytes);
@@ -281,6 +288,7 @@ void SaveSettings()
 {
     if (RefuseLongPath())
         return;
+    StartFileWork();
     for (Slot &slot : slotTable.slots)
         slot.length = (int)strlen(slot.path);
 
@@ -293,18 +301,18 @@ void SaveSettings()
         // come back. The new one then only takes a free name: whatever else
         // stands there (a folder, a file that cannot be read) stays untouched.
         bool present = FileExists(startupPaths.pathFile);
-        if (!present || ReplaceWithFile(startupPaths.pathFile, names.oldPaths)) {
-            bool pathsIn = MoveToUnusedName(names.newPaths, startupPaths.pathFile);
-            saved = pathsIn && ReplaceWithFile(names.newKeys, startupPaths.keyFile);
+        if (!present || ReplaceWhenFree(startupPaths.pathFile, names.oldPaths)) {
+            bool pathsIn = MoveToUnusedNameWhenFree(names.newPaths, startupPaths.pathFile);
+            saved = pathsIn && ReplaceWhenFree(names.newKeys, startupPaths.keyFile);
             if (!saved && present)
-                ReplaceWithFile(names.oldPaths, startupPaths.pathFile);
+                ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
             else if (!saved && pathsIn)
-                DeleteIfPresent(startupPaths.pathFile);
+                DeleteWhenFree(startupPaths.pathFile);
         }
     }
-    DeleteIfPresent(names.newPaths);
-    DeleteIfPresent(names.newKeys);
-    DeleteIfPresent(names.oldPaths);
+    DeleteWhenFree(names.newPaths);
+    DeleteWhenFree(names.newKeys);
+    DeleteWhenFree(names.oldPaths);
     if (!saved)
         ShowNotice(FILE_FAILURE_NOTICE, false);
 }

@@ -24,7 +24,8 @@ extern StartupPaths startupPaths;
 void CaptureStartupPaths();
 
 // Reads both data files into the slot table, creating missing files empty.
-void LoadSettings();
+// Returns true when it created the key file: the first start in this folder.
+bool LoadSettings();
 
 // Writes the slot table to both data files, all or nothing.
 void SaveSettings();

@@ -1,5 +1,6 @@
 #include "tests/fake_platform.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -7,7 +8,17 @@
 
 FakePlatform fake;
 
-static bool FailsNow() { return ++fake.fileSteps == fake.failAtFileStep; }
+// A file another program holds shows when it is opened, moved or replaced, not
+// while it is written: in use, only those fail.
+static bool FailsNow(bool opensOrMoves = true)
+{
+    if (!opensOrMoves && fake.failsBusy)
+        return false;
+    int step = ++fake.fileSteps;
+    bool fails = fake.failAtFileStep > 0 && step >= fake.failAtFileStep && step < fake.failAtFileStep + fake.failingSteps;
+    fake.lastFailedBusy = fails && fake.failsBusy;
+    return fails;
+}
 static FILE *FileOf(Stream *stream) { return reinterpret_cast<FILE *>(stream); }
 
 int ShowNotice(const char *text, bool)
@@ -26,23 +37,25 @@ long StreamSize(Stream *stream)
 
 bool SeekStream(Stream *stream, long offset) { return fseek(FileOf(stream), offset, SEEK_SET) == 0; }
 size_t ReadStream(Stream *stream, void *buffer, size_t size) { return fread(buffer, 1, size, FileOf(stream)); }
-bool WriteStream(Stream *stream, const void *data, size_t size) { return !FailsNow() && fwrite(data, 1, size, FileOf(stream)) == size; }
-bool CloseStream(Stream *stream) { return fclose(FileOf(stream)) == 0 && !FailsNow(); }
+bool WriteStream(Stream *stream, const void *data, size_t size) { return !FailsNow(false) && fwrite(data, 1, size, FileOf(stream)) == size; }
+bool CloseStream(Stream *stream) { return fclose(FileOf(stream)) == 0 && !FailsNow(false); }
+bool FileWasBusy() { return fake.lastFailedBusy; }
+void PauseMilliseconds(int milliseconds) { fake.pausedMs += milliseconds; }
 bool ReplaceWithFile(const char *from, const char *to) { return !FailsNow() && rename(from, to) == 0; }
 bool MoveToUnusedName(const char *from, const char *to) { return !FailsNow() && link(from, to) == 0 && unlink(from) == 0; }
-void DeleteIfPresent(const char *path) { remove(path); }
+bool DeleteIfPresent(const char *path) { return remove(path) == 0 || errno == ENOENT; }
 void OpenWithShell(WindowRef, const char *path) { fake.events += "shell " + std::string(path) + "\n"; }
 
 // As on Windows, a key registered under an id that holds one is held beside it.
-bool RegisterKey(WindowRef, int id, int keyCode)
+bool RegisterKey(WindowRef, int id, int keyCode, int modifiers)
 {
-    fake.hotkeys.push_back({id, keyCode});
+    fake.hotkeys.push_back({id, keyCode, modifiers});
     return true;
 }
 
 void UnregisterKey(WindowRef, int id)
 {
     for (size_t i = fake.hotkeys.size(); i-- > 0;)
-        if (fake.hotkeys[i].first == id)
+        if (fake.hotkeys[i][0] == id)
             fake.hotkeys.erase(fake.hotkeys.begin() + (long)i);
 }

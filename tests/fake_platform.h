@@ -1,9 +1,11 @@
 // A recording stand-in for the platform layer, for the store and the launcher
 // on any system: notices and launches are written to events, a line each;
 // hotkeys are held in a list as Windows holds them; files are real, and one
-// chosen file operation can be made to fail.
+// chosen file operation can be made to fail, or to find its file in use by
+// another program; pauses only count.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -11,9 +13,13 @@
 
 struct FakePlatform {
     std::string events;                        // "notice TEXT", "shell PATH"
-    std::vector<std::pair<int, int>> hotkeys;  // (id, key code) held by the main window
+    std::vector<std::array<int, 3>> hotkeys;   // (id, key code, modifiers) held by the main window
     int fileSteps = 0;                         // file operations that can fail, so far
     int failAtFileStep = 0;                    // this one fails; 0 for none
+    int failingSteps = 1;                      // and so many in all from it on
+    bool failsBusy = false;                    // as a file another program holds
+    bool lastFailedBusy = false;
+    int pausedMs = 0;
 };
 
 extern FakePlatform fake;

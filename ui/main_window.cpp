@@ -1,14 +1,13 @@
 #include "ui/main_window.h"
 
 #include <commdlg.h>
+#include <imm.h>
 
 #include "launch/hotkeys.h"
 #include "launch/launcher.h"
 #include "store/manual.h"
 #include "store/settings_files.h"
 #include "ui/layout.h"
-
-char browseFile[PATH_SIZE];
 
 // One entry, all files; the literal's own terminator ends the list.
 static const char BROWSE_FILTER[] = "所有文件(*.*)\0*.*\0";
@@ -26,20 +25,44 @@ static OpenFileDialog LoadOpenFileDialog()
     return (OpenFileDialog)(void *)GetProcAddress(dialogs, "GetOpenFileNameA");
 }
 
+// Each dialog starts with an empty name and passes on nothing unless the user
+// chose a file. A chosen shortcut stays a shortcut: the dialog would hand back
+// its target instead, and the shortcut's arguments and start-in folder, or its
+// short path, would be lost. On Windows the dialog moves the current directory
+// to the folder browsed last, which would stay in use all day (it could not be
+// deleted, a USB stick not ejected) and become the start-in folder of every
+// later launch: it is put back.
 void BrowseForFile(HWND pathField)
 {
     OpenFileDialog getOpenFileName = LoadOpenFileDialog();
     if (getOpenFileName == nullptr)
         return;
+    char chosen[PATH_SIZE] = "";
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.lpstrFilter = BROWSE_FILTER;
     dialog.nFilterIndex = 1;
-    dialog.lpstrFile = browseFile;
-    dialog.nMaxFile = sizeof browseFile;
-    dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    if (getOpenFileName(&dialog))
-        SetWindowTextA(pathField, browseFile);  // its EN_UPDATE stores the path
+    dialog.lpstrFile = chosen;
+    dialog.nMaxFile = sizeof chosen;
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NODEREFERENCELINKS;
+    char directory[STARTUP_PATH_SIZE];
+    DWORD directoryLength = GetCurrentDirectoryA(sizeof directory, directory);
+    BOOL chose = getOpenFileName(&dialog);
+    if (directoryLength > 0 && directoryLength < sizeof directory)
+        SetCurrentDirectoryA(directory);
+    if (chose)
+        SetWindowTextA(pathField, chosen);  // its EN_UPDATE stores the path
+}
+
+// A letter typed into the window itself or into a key field is a key, not
+// text. With an input context, a Chinese input method in Chinese mode takes it
+// as the start of a pinyin syllable and the window never sees it; without one,
+// keys arrive as they are. The path fields keep theirs: paths are often Chinese.
+void TakeKeysPastInputMethod(HWND window)
+{
+    ImmAssociateContextEx(window, nullptr, 0);
+    for (const SlotRow &row : slotRows)
+        ImmAssociateContextEx(controlTable.controls[row.keyField], nullptr, 0);
 }
 
 // A key field holds one byte. Longer text is cut to its first byte, which

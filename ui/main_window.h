@@ -5,9 +5,9 @@
 
 #include "store/slot_table.h"
 
-// The file the browse dialog chose last, in whichever row; each dialog
-// proposes it again. Zero at start, never cleared.
-extern char browseFile[PATH_SIZE];
+// The window and the key fields get no input context; call once the
+// controls exist.
+void TakeKeysPastInputMethod(HWND window);
 
 // Lets the user choose a file and puts its full path into pathField.
 void BrowseForFile(HWND pathField);

@@ -20,16 +20,8 @@
 // not made yet), and two copies must never write one pair of files. A copy
 // that is hung (not taking messages for 5 s) is skipped at once and one that
 // is busy after ANSWER_TIMEOUT_MS, so the new copy ends without a window
-// shown; once the hung copy is ended, the next start runs.
-//
-// On Windows, by hand (Wine grants the foreground to any program that asks):
-//   1. Start Jumpdeck.exe, open a bound target (the window hides), click
-//      into another program. Start Jumpdeck.exe again from the same folder:
-//      the hidden window comes back in front with the focus (a typed bound
-//      letter launches), and Task Manager shows one Jumpdeck.
-//   2. Minimize the window and start it again: it comes back restored.
-//   3. A shortcut whose "Start in" names the folder in other capitals: the
-//      same. A shortcut with another folder: a second window beside it.
+// shown; once the hung copy is ended, the next start runs. What only Windows
+// can show (the foreground handed on) is a check in docs/windows-checks.md.
 
 enum {
     FOLDER_NAME_SIZE = STARTUP_PATH_SIZE + 16,

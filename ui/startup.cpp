@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "store/settings_files.h"
 #include "store/slot_table.h"
+#include "ui/code_page_notice.h"
 #include "ui/layout.h"
 #include "ui/main_window.h"
 #include "ui/single_instance.h"
@@ -48,12 +49,14 @@ bool CreateMainWindow(HINSTANCE instance, int showCommand)
     return true;
 }
 
+// The first start in a folder, with the window in sight, tells a user whose
+// Windows has another code page why its texts are garbled.
 bool StartUp(HINSTANCE instance, int showCommand)
 {
     CaptureStartupPaths();
     if (!ClaimStartupFolder(instance))
         return false;
-    LoadSettings();
+    bool firstStart = LoadSettings();
     LoadWindowStrings(instance);
     RegisterMainWindowClass(instance);
     if (!CreateMainWindow(instance, showCommand))
@@ -62,6 +65,8 @@ bool StartUp(HINSTANCE instance, int showCommand)
         char refused[VISIBLE_SLOT_COUNT];  // keys held elsewhere; at start-up nobody is told
         RegisterSlotHotkeys(refused);
     }
+    if (firstStart)
+        ExplainOtherCodePage();
     return true;
 }
 
@@ -96,6 +101,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 static LRESULT OnCreate(HWND window, const CREATESTRUCTA *creationData)
 {
     CreateControls(window, creationData);
+    TakeKeysPastInputMethod(window);
     for (const SlotRow &row : slotRows)
         SetWindowTextA(controlTable.controls[row.pathField], slotTable.slots[row.slot].path);
     for (const SlotRow &row : slotRows) {

@@ -7,15 +7,17 @@
 //           the start; '.' a slot without a key), start, quit (a click on the
 //           window's background, Escape, exit code 0), key K (A-Z, 0-9, F1-F3,
 //           Esc, Back, Enter), set FIELD TEXT, click CONTROL, other (the
-//           test's own field in front), again (a second start from the same
-//           folder, in capitals: ends at once, code 0, without making the
-//           manual it deleted), beside NAME (a start from the new subfolder
-//           NAME: runs, with a window of its own)
+//           test's own field in front), hold FILE,FILE... [MS] (open without
+//           sharing, as another program may: for MS ms, or until release),
+//           again (a second start from the same folder, in capitals: ends at
+//           once, code 0, without making the manual it deleted), beside NAME
+//           (a start from the new subfolder NAME: runs, with a window of its own)
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
 //           files KEYS|PATH|...|SWITCH, no leftovers (of a save), empty FILE,
 //           starts N (of the marker), hidden, shown (and in front), shows
 //           FIELD TEXT, focus CONTROL, window PART (in front, PART of its
-//           title), running
+//           title), running, context CONTROL none|some (its input context, for
+//           an input method)
 // Fields and controls: key1-key6, path1-path6, browse1-browse6 by row, save,
 // manual, on, off, window (the background), other (the test's own field).
 #pragma once
@@ -93,6 +95,7 @@ protected:
     std::string root = "C:\\e2e", dir;     // the folders of all tests; this test's
     HANDLE job = nullptr, process = nullptr;  // the program, and all it started
     HWND deck = nullptr, other = nullptr;     // its main window; the test's own field
+    std::vector<HANDLE> held;                 // files held until "release"
 
     // Short, so that the paths of files in it stay well within 99 bytes.
     void SetUp() override
@@ -110,8 +113,21 @@ protected:
     // until the next run of the tests.
     void TearDown() override
     {
+        Run({"release"});
         TerminateJobObject(job, 1);
         EXPECT_EQ(GetFileAttributesA(In("dwmapi.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES) << "the planted DLL was loaded";
+    }
+
+    // Calls a function of a system DLL, which sits at the same address in every
+    // process, on a thread of the program's own; returns its result, 0 if none.
+    DWORD CallInProgram(const char *module, const char *function, void *argument)
+    {
+        HANDLE thread = CreateRemoteThread(process, nullptr, 0,
+            (LPTHREAD_START_ROUTINE)(void *)GetProcAddress(LoadLibraryA(module), function), argument, 0, nullptr);
+        DWORD result = 0;
+        EXPECT_TRUE(thread && WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &result));
+        CloseHandle(thread);
+        return result;
     }
 
     std::string In(const std::string &name) const { return dir + "\\" + name; }
@@ -197,6 +213,19 @@ protected:
             } else if (verb == "click") {  // a mouse click, on a button, a field or the background alike
                 PostMessageA(Control(rest), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
                 PostMessageA(Control(rest), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            } else if (verb == "hold") {
+                for (std::string file, files = name + ","; !files.empty(); files.erase(0, file.size() + 1)) {
+                    file = files.substr(0, files.find(','));
+                    HANDLE handle = CreateFileA(In(file).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), timer;
+                    ASSERT_NE(handle, INVALID_HANDLE_VALUE) << file;
+                    if (text.empty() || !CreateTimerQueueTimer(&timer, nullptr, [](void *h, BOOLEAN) { CloseHandle(h); },
+                                                               handle, atoi(text.c_str()), 0, WT_EXECUTEONLYONCE))
+                        held.push_back(handle);  // else the system's timer thread lets go of it
+                }
+            } else if (step == "release") {
+                for (HANDLE handle : held)
+                    CloseHandle(handle);
+                held.clear();
             } else if (verb == "other") {
                 EXPECT_TRUE(BringToFront(other));
             } else if (verb == "notice" || verb == "cancel") {
@@ -251,6 +280,8 @@ protected:
                     return false;
                 }, 10000));
                 EXPECT_EQ(WaitForSingleObject(beside, 300), WAIT_TIMEOUT);
+            } else if (verb == "context") {
+                EXPECT_EQ(CallInProgram("imm32", "ImmGetContext", Control(name)) != 0, text == "some");
             } else if (verb == "running") {
                 EXPECT_TRUE(Responds() && WaitForSingleObject(process, 300) == WAIT_TIMEOUT);
             } else {
