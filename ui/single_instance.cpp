@@ -16,10 +16,12 @@
 // A new copy that finds the mutex owned asks each Jumpdeck window, by its
 // class, with WM_COPYDATA carrying the mutex's name; only the window whose
 // copy built the same name shows itself. Whatever the answers, the new copy
-// ends: a copy of this folder is alive, and two copies must never write one
-// pair of files. A copy that is hung (not taking messages for 5 s) is skipped
-// at once and one that is busy after ANSWER_TIMEOUT_MS, so the new copy ends
-// without a window shown; once the hung copy is ended, the next start runs.
+// ends: a copy of this folder is alive (perhaps still starting, its window
+// not made yet), and two copies must never write one pair of files. A copy
+// that is hung (not taking messages for 5 s) is skipped at once and one that
+// is busy after ANSWER_TIMEOUT_MS, so the new copy ends without a window
+// shown; once the hung copy is ended, the next start runs. What only Windows
+// can show (the foreground handed on) is a check in docs/windows-checks.md.
 
 enum {
     FOLDER_NAME_SIZE = STARTUP_PATH_SIZE + 16,
