@@ -9,12 +9,12 @@
 //           Esc, Back, Enter), set FIELD TEXT, click CONTROL, other (the
 //           test's own field in front), hold FILE,FILE... [MS] (open without
 //           sharing, as another program may: for MS ms, or until release); as a
-//           person does, into the field the window shows where FIELD's row and
-//           column are, whatever its id: type FIELD TEXT (real keys; the
-//           keyboard's characters only: Wine's fields take a Chinese character
-//           typed without an input method as two '?'), paste FIELD TEXT
-//           (Ctrl+V); a shows of the outcome follows each paste, and the last
-//           type before a step of another kind
+//           person does, with a mouse click where the window shows a row's
+//           control, whatever its id: press BROWSE, type FIELD TEXT (real keys;
+//           the keyboard's characters only: Wine's fields take a Chinese
+//           character typed without an input method as two '?'), paste FIELD
+//           TEXT (Ctrl+V); a shows of the outcome follows each paste, and the
+//           last type before a step of another kind
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
 //           files KEYS|PATH|...|SWITCH, no leftovers (of a save), empty FILE,
 //           starts N (of the marker), hidden, shown (and in front), shows
@@ -208,20 +208,20 @@ protected:
             } else if (verb == "click") {  // a mouse click, on a button, a field or the background alike
                 PostMessageA(Control(rest), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
                 PostMessageA(Control(rest), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-            } else if (verb == "type" || verb == "paste") {
-                // A click in the middle of where the field shows, with the window
-                // in front; the pointer goes back where it was.
+            } else if (verb == "type" || verb == "paste" || verb == "press") {
+                // A click in the middle of where the window shows the control,
+                // with the window in front; the pointer goes back where it was.
                 const int tops[] = {20, 55, 90, 160, 195, 230};
-                POINT at = {name[0] == 'k' ? 45 : 300, tops[(name.back() - '1') % 6] + 12}, was;
+                POINT at = {name[0] == 'k' ? 45 : name[0] == 'p' ? 300 : 540, tops[(name.back() - '1') % 6] + 12}, was;
                 HWND field = ChildWindowFromPointEx(deck, at, CWP_SKIPINVISIBLE);
                 ClientToScreen(deck, &at);
                 ASSERT_TRUE(BringToFront(deck) && GetCursorPos(&was) && SetCursorPos(at.x, at.y));
                 mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0), mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0), SetCursorPos(was.x, was.y);
-                ASSERT_TRUE(WaitUntil([&] { return field && FocusOf(deck) == field; })) << "no field there";
+                ASSERT_TRUE(verb == "press" || WaitUntil([&] { return field && FocusOf(deck) == field; })) << "no field there";
                 if (verb == "paste")  // copied in the test's own field, as in another program
                     SendMessageA(other, WM_SETTEXT, 0, (LPARAM)text.c_str()), SendMessageA(other, EM_SETSEL, 0, -1),
                         SendMessageA(other, WM_COPY, 0, 0);
-                for (char c : verb == "type" ? text : "\x16") {  // each by its key, Ctrl+V for a paste
+                for (char c : verb == "type" ? text : verb == "paste" ? "\x16" : "") {  // each by its key; Ctrl+V
                     SHORT key = VkKeyScanA(c);  // with Shift or Ctrl where the keyboard needs it
                     WORD modifier = key & 0x200 ? VK_CONTROL : VK_SHIFT;
                     keybd_event(modifier, 0, key & 0x300 ? 0 : KEYEVENTF_KEYUP, 0), keybd_event(LOBYTE(key), 0, 0, 0);

@@ -98,7 +98,7 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
     std::ofstream(chosen) << "x";
     Run({"start"});
     for (const char *rows = "1234565"; *rows; rows++) {  // each row's button; the last dialog is cancelled
-        Run({"click browse" + std::string(1, *rows)});
+        Run({"press browse" + std::string(1, *rows)});
         HWND dialog = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (dialog = FindShown("打开")) != nullptr; }, 10000)) << "no dialog";
         EXPECT_EQ(TextOf(GetDlgItem(dialog, 0x47C)), "");  // the file name combo
