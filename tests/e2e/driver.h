@@ -10,11 +10,11 @@
 //           test's own field in front), hold FILE,FILE... [MS] (open without
 //           sharing, as another program may: for MS ms, or until release); as a
 //           person does, with a mouse click where the window shows a row's
-//           control, whatever its id: press BROWSE, type FIELD TEXT (real keys;
-//           the keyboard's characters only: Wine's fields take a Chinese
-//           character typed without an input method as two '?'), paste FIELD
-//           TEXT (Ctrl+V); a shows of the outcome follows each paste, and the
-//           last type before a step of another kind
+//           control, whatever its id: press BROWSE, type FIELD TEXT (real
+//           keys; no Chinese: Wine's fields take a Chinese character typed
+//           without an input method as two '?'), paste FIELD TEXT (Ctrl+V); a
+//           shows of the outcome follows each paste, and the last type before a
+//           step of another kind
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
 //           files KEYS|PATH|...|SWITCH, no leftovers (of a save), empty FILE,
 //           starts N (of the marker), hidden, shown (and in front), shows
@@ -221,11 +221,14 @@ protected:
                 if (verb == "paste")  // copied in the test's own field, as in another program
                     SendMessageA(other, WM_SETTEXT, 0, (LPARAM)text.c_str()), SendMessageA(other, EM_SETSEL, 0, -1),
                         SendMessageA(other, WM_COPY, 0, 0);
-                for (char c : verb == "type" ? text : verb == "paste" ? "\x16" : "") {  // each by its key; Ctrl+V
-                    SHORT key = VkKeyScanA(c);  // with Shift or Ctrl where the keyboard needs it
-                    WORD modifier = key & 0x200 ? VK_CONTROL : VK_SHIFT;
-                    keybd_event(modifier, 0, key & 0x300 ? 0 : KEYEVENTF_KEYUP, 0), keybd_event(LOBYTE(key), 0, 0, 0);
-                    keybd_event(LOBYTE(key), 0, KEYEVENTF_KEYUP, 0), keybd_event(modifier, 0, KEYEVENTF_KEYUP, 0);
+                // Each character as a keyboard sends one, with no Shift or Ctrl to
+                // hold: a Shift sent beside a letter was once let go before it (a
+                // path typed "c:\" for "C:\"); Wine brings its modifier keys in line
+                // with the X server's, which knows nothing of SendInput.
+                for (WCHAR c : verb == "type" ? text : verb == "paste" ? "\x16" : "") {  // Ctrl+V's character
+                    INPUT down = {INPUT_KEYBOARD, {.ki = {0, c, KEYEVENTF_UNICODE, 0, 0}}}, up = down;
+                    up.ki.dwFlags |= KEYEVENTF_KEYUP;
+                    SendInput(1, &down, sizeof down), SendInput(1, &up, sizeof up);
                 }
             } else if (verb == "hold") {
                 for (std::string file, files = name + ","; !files.empty(); files.erase(0, file.size() + 1)) {
