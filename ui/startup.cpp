@@ -8,6 +8,7 @@
 #include "ui/code_page_notice.h"
 #include "ui/layout.h"
 #include "ui/main_window.h"
+#include "ui/single_instance.h"
 
 WindowStrings windowStrings;
 
@@ -53,6 +54,8 @@ bool CreateMainWindow(HINSTANCE instance, int showCommand)
 bool StartUp(HINSTANCE instance, int showCommand)
 {
     CaptureStartupPaths();
+    if (!ClaimStartupFolder(instance))
+        return false;
     bool firstStart = LoadSettings();
     LoadWindowStrings(instance);
     RegisterMainWindowClass(instance);
@@ -133,6 +136,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CHAR: return OnChar(window, wParam);
     case WM_LBUTTONDOWN: return OnLeftButtonDown(window);
     case WM_HOTKEY: return OnHotkey(window, wParam);
+    case WM_COPYDATA: return OnCopyData(window, (const COPYDATASTRUCT *)lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

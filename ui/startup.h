@@ -30,7 +30,8 @@ bool CreateMainWindow(HINSTANCE instance, int showCommand);
 
 // Everything before the message loop: the start-up paths and the settings,
 // the window, and the slot hotkeys when the loaded switch is on. Returns
-// false when the window could not be created.
+// false when the window could not be created, or at once when a copy already
+// running from the same folder was asked to show its window instead.
 bool StartUp(HINSTANCE instance, int showCommand);
 
 // Runs until the quit message and returns its exit code.

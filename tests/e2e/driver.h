@@ -8,8 +8,11 @@
 //           window's background, Escape, exit code 0), key K (A-Z, 0-9, F1-F3,
 //           Esc, Back, Enter), set FIELD TEXT, click CONTROL, other (the
 //           test's own field in front), hold FILE,FILE... [MS] (open without
-//           sharing, as another program may: for MS ms, or until release); as a
-//           person does, with a mouse click where the window shows a row's
+//           sharing, as another program may: for MS ms, or until release),
+//           again (a second start from the same folder, in capitals: ends at
+//           once, code 0, without making the manual it deleted), beside NAME
+//           (a start from the new subfolder NAME: runs, with a window of its own);
+//           as a person does, with a mouse click where the window shows a row's
 //           control, whatever its id: press BROWSE, type FIELD TEXT (real
 //           keys; no Chinese: Wine's fields take a Chinese character typed
 //           without an input method as two '?'), paste FIELD TEXT (Ctrl+V); a
@@ -18,8 +21,9 @@
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
 //           files KEYS|PATH|...|SWITCH, no leftovers (of a save), empty FILE,
 //           starts N (of the marker), hidden, shown (and in front), shows
-//           FIELD TEXT, focus CONTROL, window PART (of a title), running,
-//           context CONTROL none|some (its input context, for an input method)
+//           FIELD TEXT, focus CONTROL, window PART (in front, PART of its
+//           title), running, context CONTROL none|some (its input context, for
+//           an input method)
 // Fields and controls: key1-key6, path1-path6, browse1-browse6 by row, save,
 // manual, on, off, window (the background), other (the test's own field).
 #pragma once
@@ -158,20 +162,27 @@ protected:
         return {keys + " " + parts.back(), paths};
     }
 
+    // Starts the program from folder in the job, which it joins before it runs.
+    HANDLE Launch(const std::string &folder)
+    {
+        STARTUPINFOA startup = {sizeof startup};
+        PROCESS_INFORMATION started = {};
+        bool ran = CreateProcessA(In("Jumpdeck.exe").c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                                  nullptr, folder.c_str(), &startup, &started) &&
+                   AssignProcessToJobObject(job, started.hProcess) && ResumeThread(started.hThread) == 1;
+        EXPECT_TRUE(ran) << folder;
+        return ran ? started.hProcess : nullptr;
+    }
+
     // Starts the program in a job that ends it, and all it started, when the
-    // test ends (it joins the job before it runs); waits for its window, in
-    // front with the focus on it.
+    // test ends; waits for its window, in front with the focus on it.
     void Start()
     {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        STARTUPINFOA startup = {sizeof startup};
-        PROCESS_INFORMATION started = {};
         job = CreateJobObjectA(nullptr, nullptr);
         ASSERT_TRUE(SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
-                    CreateProcessA(In("Jumpdeck.exe").c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                                   nullptr, dir.c_str(), &startup, &started) &&
-                    AssignProcessToJobObject(job, process = started.hProcess) && ResumeThread(started.hThread) == 1);
+                    (process = Launch(dir)) != nullptr);
         ASSERT_TRUE(WaitUntil([&] { return (deck = FindShown("Jumpdeck")) != nullptr; }, 10000));
         // The window shows before its keys are registered. Once a posted click
         // has moved the focus into a field, the program is in its message loop
@@ -272,8 +283,31 @@ protected:
                 EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(name)) == text; })) << TextOf(Control(name));
             } else if (verb == "focus") {
                 ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck) == Control(rest); }));
-            } else if (verb == "window") {
-                EXPECT_TRUE(WaitUntil([&] { return FindShown(rest) != nullptr; }, 10000));
+            } else if (verb == "window") {  // a launch's window shows late, and takes the front from any other
+                char title[256] = "";
+                EXPECT_TRUE(WaitUntil([&] {
+                    return GetWindowTextA(GetForegroundWindow(), title, sizeof title) && strstr(title, rest.c_str());
+                }, 10000)) << title;
+            } else if (step == "again") {
+                std::string upper = dir;
+                CharUpperA(upper.data());
+                DeleteFileA(In("生命手册.txt").c_str());  // made again by any start that loads the data files
+                HANDLE again = Launch(upper);
+                DWORD code = STILL_ACTIVE;
+                EXPECT_TRUE(WaitForSingleObject(again, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(again, &code));
+                EXPECT_EQ(code, 0u);
+                EXPECT_EQ(GetFileAttributesA(In("生命手册.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+            } else if (verb == "beside") {
+                CreateDirectoryA(In(rest).c_str(), nullptr);
+                HANDLE beside = Launch(In(rest));
+                EXPECT_TRUE(WaitUntil([&] {
+                    DWORD owner = 0;
+                    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
+                        if (IsWindowVisible(window) && GetWindowThreadProcessId(window, &owner) && owner == GetProcessId(beside))
+                            return true;
+                    return false;
+                }, 10000));
+                EXPECT_EQ(WaitForSingleObject(beside, 300), WAIT_TIMEOUT);
             } else if (verb == "context") {
                 EXPECT_EQ(CallInProgram("imm32", "ImmGetContext", Control(name)) != 0, text == "some");
             } else if (verb == "running") {

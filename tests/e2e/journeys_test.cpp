@@ -55,7 +55,9 @@ TEST_F(Journey, DataFilesAsLoadedAndSavedAgain)
 // that guards hotkeys, and hides the window; F1 shows it. A program starts, a
 // text file opens in the editor, a folder in a folder window; an unbound
 // letter does nothing. Escape in a field belongs to the field; after a click
-// on the background it ends the program, and unsaved edits are gone.
+// on the background it ends the program, and unsaved edits are gone. Started
+// again from its folder while it runs, it shows its window instead of opening
+// another; from another folder, a second one runs beside it.
 TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
 {
     std::ofstream(In("note.txt")) << "hello";
@@ -66,10 +68,11 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
          "type path5 D:/games", "type key6 6", "type path6 E:\\", "shows path6 E:\\", "click save",
          "files abx.a56|{dir}\\marker.exe|{dir}\\note.txt|D:\\游戏||{dir}\\folder|D:/games|E:\\|0", "no notice",
          "key A", "starts 1", "window folder", "hidden", "key F1", "shown", "key B", "window note.txt", "hidden",
-         "key F1", "shown", "key A", "starts 2", "hidden", "key F1", "shown", "key Z", "running", "shown", "starts 2",
-         "set path2 {dir}\\note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
+         "key F1", "shown", "key A", "starts 2", "window folder", "hidden", "key F1", "shown", "key Z", "running",
+         "shown", "starts 2", "set path2 {dir}\\note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
          "files abx.a56|{dir}\\marker.exe|{dir}\\note.txt|D:\\游戏||{dir}\\folder|D:/games|E:\\|0", "start", "shows key1 a",
-         "shows path1 {dir}\\marker.exe", "shows key2 b", "shows path2 {dir}\\note.txt"});
+         "shows path1 {dir}\\marker.exe", "shows key2 b", "shows path2 {dir}\\note.txt", "key A", "starts 3",
+         "window folder", "hidden", "beside 别处", "empty 别处\\l.z", "again", "shown", "running"});
 }
 
 // The switch saved on takes effect, silently, at the start. A bound letter
