@@ -220,15 +220,21 @@ protected:
                 PostMessageA(Control(rest), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
                 PostMessageA(Control(rest), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
             } else if (verb == "type" || verb == "paste" || verb == "press") {
-                // A click in the middle of where the window shows the control,
-                // with the window in front; the pointer goes back where it was.
+                // A click in the middle of where the window shows the control. A
+                // button's is posted, as the click step's; a field's is the
+                // mouse's, with the window in front, so that it comes in order
+                // with the keys, and the pointer goes back where it was.
                 const int tops[] = {20, 55, 90, 160, 195, 230};
                 POINT at = {name[0] == 'k' ? 45 : name[0] == 'p' ? 300 : 540, tops[(name.back() - '1') % 6] + 12}, was;
                 HWND field = ChildWindowFromPointEx(deck, at, CWP_SKIPINVISIBLE);
+                if (verb == "press") {
+                    PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)), PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+                    continue;
+                }
                 ClientToScreen(deck, &at);
                 ASSERT_TRUE(BringToFront(deck) && GetCursorPos(&was) && SetCursorPos(at.x, at.y));
                 mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0), mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0), SetCursorPos(was.x, was.y);
-                ASSERT_TRUE(verb == "press" || WaitUntil([&] { return field && FocusOf(deck) == field; })) << "no field there";
+                ASSERT_TRUE(WaitUntil([&] { return field && FocusOf(deck) == field; })) << "no field there";
                 if (verb == "paste")  // copied in the test's own field, as in another program
                     SendMessageA(other, WM_SETTEXT, 0, (LPARAM)text.c_str()), SendMessageA(other, EM_SETSEL, 0, -1),
                         SendMessageA(other, WM_COPY, 0, 0);
