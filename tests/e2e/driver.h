@@ -11,7 +11,13 @@
 //           sharing, as another program may: for MS ms, or until release),
 //           again (a second start from the same folder, in capitals: ends at
 //           once, code 0, without making the manual it deleted), beside NAME
-//           (a start from the new subfolder NAME: runs, with a window of its own)
+//           (a start from the new subfolder NAME: runs, with a window of its own);
+//           as a person does, with a click where the window shows a row's
+//           control, whatever its id: press BROWSE, type FIELD TEXT (into an
+//           empty field, with real keys, until it shows TEXT; no Chinese: Wine's
+//           fields take a Chinese character typed without an input method as
+//           two '?'), paste FIELD TEXT (Ctrl+V; a shows of the outcome follows
+//           it before a click elsewhere, which could come ahead of the keys)
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
 //           files KEYS|PATH|...|SWITCH, no leftovers (of a save), empty FILE,
 //           starts N (of the marker), hidden, shown (and in front), shows
@@ -213,6 +219,34 @@ protected:
             } else if (verb == "click") {  // a mouse click, on a button, a field or the background alike
                 PostMessageA(Control(rest), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
                 PostMessageA(Control(rest), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            } else if (verb == "type" || verb == "paste" || verb == "press") {
+                // A click in the middle of where the window shows the control,
+                // posted as the click step's; a field's with the window in front.
+                const int tops[] = {20, 55, 90, 160, 195, 230};
+                POINT at = {name[0] == 'k' ? 45 : name[0] == 'p' ? 300 : 540, tops[(name.back() - '1') % 6] + 12};
+                HWND field = ChildWindowFromPointEx(deck, at, CWP_SKIPINVISIBLE);
+                MapWindowPoints(deck, field, &at, 1);
+                ASSERT_TRUE(verb == "press" || BringToFront(deck));
+                PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+                PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+                if (verb == "press")
+                    continue;
+                ASSERT_TRUE(WaitUntil([&] { return field && FocusOf(deck) == field; })) << "no field there";
+                if (verb == "paste")  // copied in the test's own field, as in another program
+                    SendMessageA(other, WM_SETTEXT, 0, (LPARAM)text.c_str()), SendMessageA(other, EM_SETSEL, 0, -1),
+                        SendMessageA(other, WM_COPY, 0, 0);
+                else  // typed after what the field holds
+                    keybd_event(VK_END, 0, 0, 0), keybd_event(VK_END, 0, KEYEVENTF_KEYUP, 0);
+                // Each character as a keyboard sends one, with no Shift or Ctrl to
+                // hold: a Shift sent beside a letter was once let go before it (a
+                // path typed "c:\" for "C:\"); Wine brings its modifier keys in line
+                // with the X server's, which knows nothing of SendInput.
+                for (WCHAR c : verb == "type" ? text : "\x16") {  // Ctrl+V's character for a paste
+                    INPUT down = {INPUT_KEYBOARD, {.ki = {0, c, KEYEVENTF_UNICODE, 0, 0}}}, up = down;
+                    up.ki.dwFlags |= KEYEVENTF_KEYUP;
+                    SendInput(1, &down, sizeof down), SendInput(1, &up, sizeof up);
+                }
+                EXPECT_TRUE(verb == "paste" || WaitUntil([&] { return TextOf(field) == text; })) << TextOf(field);
             } else if (verb == "hold") {
                 for (std::string file, files = name + ","; !files.empty(); files.erase(0, file.size() + 1)) {
                     file = files.substr(0, files.find(','));

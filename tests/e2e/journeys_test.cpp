@@ -62,13 +62,15 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
 {
     std::ofstream(In("note.txt")) << "hello";
     ASSERT_TRUE(CreateDirectoryA(In("folder").c_str(), nullptr));
-    Run({"start", "empty l.z", "empty z.l", "empty 生命手册.txt", "set key1 a", "set path1 {dir}\\marker.exe",
-         "set key2 bc", "shows key2 b", "set path2 {dir}\\note.txt", "set key4 a", "set path4 {dir}\\folder",
-         "click save", "files ab..a|{dir}\\marker.exe|{dir}\\note.txt|||{dir}\\folder|0", "no notice",
+    Run({"start", "empty l.z", "empty z.l", "empty 生命手册.txt", "type key1 a", "type path1 {dir}\\marker.exe",
+         "paste key2 bc", "shows key2 b", "type path2 {dir}\\note.txt", "paste key3 中", "type key3 x",
+         "paste path3 D:\\游戏", "shows path3 D:\\游戏", "type key4 a", "type path4 {dir}\\folder", "type key5 5",
+         "type path5 D:/games", "type key6 6", "type path6 E:\\", "click save",
+         "files abx.a56|{dir}\\marker.exe|{dir}\\note.txt|D:\\游戏||{dir}\\folder|D:/games|E:\\|0", "no notice",
          "key A", "starts 1", "window folder", "hidden", "key F1", "shown", "key B", "window note.txt", "hidden",
          "key F1", "shown", "key A", "starts 2", "window folder", "hidden", "key F1", "shown", "key Z", "running",
          "shown", "starts 2", "set path2 {dir}\\note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
-         "files ab..a|{dir}\\marker.exe|{dir}\\note.txt|||{dir}\\folder|0", "start", "shows key1 a",
+         "files abx.a56|{dir}\\marker.exe|{dir}\\note.txt|D:\\游戏||{dir}\\folder|D:/games|E:\\|0", "start", "shows key1 a",
          "shows path1 {dir}\\marker.exe", "shows key2 b", "shows path2 {dir}\\note.txt", "key A", "starts 3",
          "window folder", "hidden", "beside 别处", "empty 别处\\l.z", "again", "shown", "running"});
 }
@@ -87,8 +89,8 @@ TEST_F(Journey, HotkeysLaunchFromAnywhereGuardProgramsAndCanBeFreed)
          "starts 3"});
 }
 
-// A file chosen in the open-file dialog fills the row it was opened for; the
-// next dialog starts empty. The
+// A file chosen in the open-file dialog fills the row it was opened for, in
+// every row; each dialog starts empty, and a cancelled one changes nothing. The
 // manual, written anew and opened at each press, leaves the window shown. A
 // DLL the program asks for by its bare name comes from the system, never from
 // beside the program. The window and the key fields take keys past a Chinese
@@ -97,22 +99,22 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
 {
     std::string chosen = In("chosen.txt");
     std::ofstream(chosen) << "x";
-    Run({"start", "click browse3"});
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindShown("打开")) != nullptr; }, 10000)) << "no dialog";
-    // A dialog still building itself overwrites the name or ignores the OK:
-    // both are repeated until it closes.
-    for (int attempt = 0; attempt < 10 && IsWindow(dialog); attempt++, WaitUntil([&] { return !IsWindow(dialog); }, 1000)) {
-        HWND name = GetDlgItem(dialog, 0x47C);  // the file name combo
-        if (SendMessageTimeoutA(name, WM_SETTEXT, 0, (LPARAM)chosen.c_str(), 0, 5000, nullptr) && TextOf(name) == chosen)
-            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    Run({"start"});
+    for (const char *rows = "1234565"; *rows; rows++) {  // each row's button; the last dialog is cancelled
+        Run({"press browse" + std::string(1, *rows)});
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (dialog = FindShown("打开")) != nullptr; }, 10000)) << "no dialog";
+        EXPECT_EQ(TextOf(GetDlgItem(dialog, 0x47C)), "");  // the file name combo
+        // A dialog still building itself overwrites the name or ignores the OK:
+        // both are repeated until it closes.
+        for (int attempt = 0; attempt < 10 && IsWindow(dialog); attempt++, WaitUntil([&] { return !IsWindow(dialog); }, 1000)) {
+            HWND name = GetDlgItem(dialog, 0x47C);
+            if (SendMessageTimeoutA(name, WM_SETTEXT, 0, (LPARAM)chosen.c_str(), 0, 5000, nullptr) && TextOf(name) == chosen)
+                PostMessageA(dialog, WM_COMMAND, rows[1] ? IDOK : IDCANCEL, 0);
+        }
+        Run({"shows path" + std::string(1, *rows) + " " + chosen});
     }
-    Run({"shows path3 " + chosen, "click save", "files |||" + chosen + "|0", "click browse5"});
-    // The next dialog proposes no name, and cancelled it passes on none.
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindShown("打开")) != nullptr; }, 10000)) << "no dialog";
-    EXPECT_EQ(TextOf(GetDlgItem(dialog, 0x47C)), "");
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    Run({"shows path3 " + chosen, "shows path5 "});
+    Run({"click save", "files |" + chosen + "|" + chosen + "|" + chosen + "||" + chosen + "|" + chosen + "|" + chosen + "|0"});
     for (int press = 1; press <= 2; press++) {
         std::string manual;
         Run({"click manual", "window 生命手册", "shown"});
