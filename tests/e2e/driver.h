@@ -106,7 +106,7 @@ protected:
     // until the next run of the tests.
     void TearDown() override
     {
-        TerminateJobObject(job, 1);
+        EndJob();
         EXPECT_EQ(GetFileAttributesA(In("dwmapi.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES) << "the planted DLL was loaded";
     }
 
@@ -136,6 +136,27 @@ protected:
         return {keys + " " + parts.back(), paths};
     }
 
+    // Ends the program and all it started. Under Wine a process the job ends
+    // while it is still being created escapes: the server buries it before it
+    // has run, and it then waits for the server forever, holding the test
+    // runner's output. So the program first finishes what it is doing, and
+    // each process it started comes up (waits for input) or ends.
+    void EndJob()
+    {
+        struct { JOBOBJECT_BASIC_PROCESS_ID_LIST list; ULONG_PTR more[15]; } started = {{16}};
+        if (!job || (Responds(), !QueryInformationJobObject(job, JobObjectBasicProcessIdList, &started, sizeof started, nullptr)))
+            started.list.NumberOfProcessIdsInList = 0;
+        for (DWORD i = 0; i < started.list.NumberOfProcessIdsInList; i++) {
+            HANDLE one = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, (DWORD)started.list.ProcessIdList[i]);
+            EXPECT_TRUE(!one || WaitUntil([&] { return !WaitForSingleObject(one, 0) || !WaitForInputIdle(one, 0); }, 10000))
+                << "process " << started.list.ProcessIdList[i] << " never came up";
+            CloseHandle(one);
+        }
+        TerminateJobObject(job, 1);
+        CloseHandle(job);
+        job = nullptr;
+    }
+
     // Starts the program in a job that ends it, and all it started, when the
     // test ends (it joins the job before it runs); waits for its window, in
     // front with the focus on it.
@@ -145,6 +166,7 @@ protected:
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
         STARTUPINFOA startup = {sizeof startup};
         PROCESS_INFORMATION started = {};
+        EndJob();
         job = CreateJobObjectA(nullptr, nullptr);
         ASSERT_TRUE(SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
                     CreateProcessA(In("Jumpdeck.exe").c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
