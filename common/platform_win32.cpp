@@ -64,14 +64,32 @@ bool CloseStream(Stream *stream)
     return fclose(file) == 0 && flushed;
 }
 
+// Another program may have a file open for a moment: on Windows a virus
+// scanner, the search indexer or a sync client looks at a file just written.
+// A move that meets a busy file is tried again, waiting a little longer each
+// time, for about a second in all, before it fails.
+static bool MoveRetryingBusy(const char *from, const char *to, DWORD flags)
+{
+    const int attempts = 10;
+    for (int attempt = 1;; attempt++) {
+        if (MoveFileExA(from, to, flags | MOVEFILE_WRITE_THROUGH))
+            return true;
+        DWORD error = GetLastError();
+        if (attempt == attempts ||
+            (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION))
+            return false;
+        Sleep(25 * attempt);
+    }
+}
+
 bool ReplaceWithFile(const char *from, const char *to)
 {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveRetryingBusy(from, to, MOVEFILE_REPLACE_EXISTING);
 }
 
 bool MoveToUnusedName(const char *from, const char *to)
 {
-    return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveRetryingBusy(from, to, 0);
 }
 
 void DeleteIfPresent(const char *path) { DeleteFileA(path); }
