@@ -219,7 +219,7 @@ protected:
                 ASSERT_TRUE(WaitUntil([&] { return (box = FindShown("提示")) && GetDlgItem(box, 0xFFFF); })) << "no notice";
                 EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), rest);
                 PostMessageA(box, WM_COMMAND, verb == "notice" ? IDOK : IDCANCEL, 0);
-                WaitUntil([&] { return !IsWindowVisible(box); });
+                WaitUntil([&] { return !IsWindow(box); });  // gone, and the foreground handed on
             } else if (step == "no notice") {
                 EXPECT_FALSE(FindShown("提示"));
             } else if (verb == "files") {
