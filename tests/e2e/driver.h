@@ -4,10 +4,10 @@
 // there in a job object through steps, each a line of text: what to do, or
 // what must be seen. {dir} in a step stands for the program's folder.
 //   doing:  data KEYS|PATH|...|SWITCH (the data files, in slot order, before
-//           the start; '.' a slot without a key), start, quit (a click on the
-//           window's background, Escape, exit code 0), key K (A-Z, 0-9, F1-F3,
-//           Esc, Back, Enter), set FIELD TEXT, click CONTROL, other (the
-//           test's own field in front)
+//           the start; '.' a slot without a key), start, quit (the window in
+//           front, a click on its background, Escape, exit code 0), key K (A-Z,
+//           0-9, F1-F3, Esc, Back, Enter), set FIELD TEXT, click CONTROL, other
+//           (the test's own field in front)
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
 //           files KEYS|PATH|...|SWITCH, no leftovers (of a save), empty FILE,
 //           starts N (of the marker), hidden, shown (and in front), shows
@@ -195,7 +195,7 @@ protected:
             } else if (verb == "start") {
                 ASSERT_NO_FATAL_FAILURE(Start());
             } else if (verb == "quit") {
-                ASSERT_NO_FATAL_FAILURE(Run({"click window", "focus window", "key Esc"}));
+                ASSERT_NO_FATAL_FAILURE(Run({"shown", "click window", "focus window", "key Esc"}));
                 DWORD code = STILL_ACTIVE;
                 EXPECT_TRUE(WaitForSingleObject(process, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code));
                 EXPECT_EQ(code, 0u);
