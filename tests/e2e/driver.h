@@ -100,7 +100,9 @@ protected:
         const char *programs[][2] = {{JUMPDECK_EXE, "Jumpdeck.exe"}, {MARKER_EXE, "marker.exe"}, {PLANTED_DLL, "dwmapi.dll"}};
         for (const auto &program : programs)
             ASSERT_TRUE(CopyFileA(program[0], In(program[1]).c_str(), FALSE)) << program[0];
-        other = CreateWindowExA(0, "edit", "", WS_POPUP | WS_VISIBLE, 0, 0, 300, 40, nullptr, nullptr, nullptr, nullptr);
+        // Hidden until a step wants it: shown, it takes the foreground whenever the
+        // program hides, and Wine can hand it back later, in the middle of other steps.
+        other = CreateWindowExA(0, "edit", "", WS_POPUP, 0, 0, 300, 40, nullptr, nullptr, nullptr, nullptr);
     }
 
     // The planted DLL leaves a file when anything loads it. The folders stay
@@ -214,6 +216,7 @@ protected:
                 PostMessageA(Control(rest), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
                 PostMessageA(Control(rest), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
             } else if (verb == "other") {
+                ShowWindow(other, SW_SHOW);
                 EXPECT_TRUE(BringToFront(front = other));
             } else if (verb == "notice" || verb == "cancel") {
                 ASSERT_TRUE(WaitUntil([&] { return (box = FindShown("提示")) && GetDlgItem(box, 0xFFFF); })) << "no notice";
