@@ -85,6 +85,13 @@ inline std::string ReadBytes(const std::string &path)  // "" when there is no su
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+// A mouse click, posted: on a button, a field or the background alike.
+inline void Click(HWND window, int x = 5, int y = 5)
+{
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
 // A shown top-level window with part in its title.
 inline HWND FindShown(const std::string &part)
 {
@@ -242,8 +249,7 @@ protected:
                     char kind[8] = "";
                     ASSERT_TRUE(BringToFront(front)) << "not in front";
                     if (IsChild(front, had) && FocusOf(front) != had && GetClassNameA(had, kind, sizeof kind) && !_stricmp(kind, "edit")) {
-                        PostMessageA(had, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-                        PostMessageA(had, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+                        Click(had);
                         ASSERT_TRUE(WaitUntil([&] { return FocusOf(front) == had; })) << "focus not back";
                     }
                 }
@@ -253,9 +259,8 @@ protected:
                 SendInput(2, presses, sizeof(INPUT));
             } else if (verb == "set") {
                 EXPECT_TRUE(SendMessageTimeoutA(Control(name), WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000, nullptr));
-            } else if (verb == "click") {  // a mouse click, on a button, a field or the background alike
-                PostMessageA(Control(rest), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-                PostMessageA(Control(rest), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            } else if (verb == "click") {
+                Click(Control(rest));
             } else if (verb == "type" || verb == "paste" || verb == "press") {
                 // A click in the middle of where the window shows the control,
                 // posted as the click step's; a field's with the window in front.
@@ -264,8 +269,7 @@ protected:
                 HWND field = ChildWindowFromPointEx(deck, at, CWP_SKIPINVISIBLE);
                 MapWindowPoints(deck, field, &at, 1);
                 ASSERT_TRUE(verb == "press" || BringToFront(front = deck));
-                PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-                PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+                Click(field, at.x, at.y);
                 if (verb == "press")
                     continue;
                 ASSERT_TRUE(WaitUntil([&] { return field && FocusOf(deck) == field; })) << "no field there";
@@ -340,17 +344,10 @@ protected:
                 EXPECT_TRUE(WaitForSingleObject(again, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(again, &code));
                 EXPECT_EQ(code, 0u);
                 EXPECT_EQ(GetFileAttributesA(In("生命手册.txt").c_str()), INVALID_FILE_ATTRIBUTES);
-            } else if (verb == "beside") {
+            } else if (verb == "beside") {  // in its message loop, its window shown, and staying
                 CreateDirectoryA(In(rest).c_str(), nullptr);
                 HANDLE beside = Launch(In(rest));
-                EXPECT_TRUE(WaitUntil([&] {
-                    DWORD owner = 0;
-                    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-                        if (IsWindowVisible(window) && GetWindowThreadProcessId(window, &owner) && owner == GetProcessId(beside))
-                            return true;
-                    return false;
-                }, 10000));
-                EXPECT_EQ(WaitForSingleObject(beside, 300), WAIT_TIMEOUT);
+                EXPECT_TRUE(WaitForInputIdle(beside, 10000) == 0 && WaitForSingleObject(beside, 300) == WAIT_TIMEOUT);
             } else if (verb == "context") {
                 EXPECT_EQ(CallInProgram("imm32", "ImmGetContext", Control(name)) != 0, text == "some");
             } else if (verb == "running") {
