@@ -68,6 +68,19 @@ inline HWND FocusOf(HWND window)  // the focus in window's thread
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
+// Who has the foreground and the focus, for a failure's message.
+inline std::string Scene(HWND window)
+{
+    GUITHREADINFO info = {sizeof info};
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    char front[64] = "", kind[32] = "";
+    HWND foreground = GetForegroundWindow();
+    GetWindowTextA(foreground, front, sizeof front), GetClassNameA(foreground, kind, sizeof kind);
+    return std::string(" [front: ") + kind + " \"" + front + "\"" + (foreground == window ? " (it)" : "") +
+           "; its active " + std::to_string((INT_PTR)info.hwndActive == (INT_PTR)window) + ", focus id " +
+           std::to_string(GetDlgCtrlID(info.hwndFocus)) + (info.hwndFocus == window ? " (itself)" : "") + "]";
+}
+
 // Until window or a child of it has the focus: without a window manager the
 // first attempt can leave the desktop in front.
 inline bool BringToFront(HWND window)
@@ -239,7 +252,7 @@ protected:
             } else if (verb == "quit") {
                 ASSERT_NO_FATAL_FAILURE(Run({"shown", "click window", "focus window", "key Esc"}));
                 DWORD code = STILL_ACTIVE;
-                EXPECT_TRUE(WaitForSingleObject(process, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code));
+                EXPECT_TRUE(WaitForSingleObject(process, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code)) << Scene(deck);
                 EXPECT_EQ(code, 0u);
             } else if (verb == "key") {
                 // Under load Wine can hand the foreground to the desktop late, for a focus
@@ -247,10 +260,10 @@ protected:
                 if (front && IsWindowVisible(front) && GetForegroundWindow() != front) {
                     HWND had = FocusOf(front);  // activated again, the window takes the focus: a field gets it back
                     char kind[8] = "";
-                    ASSERT_TRUE(BringToFront(front)) << "not in front";
+                    ASSERT_TRUE(BringToFront(front)) << "not in front" << Scene(front);
                     if (IsChild(front, had) && FocusOf(front) != had && GetClassNameA(had, kind, sizeof kind) && !_stricmp(kind, "edit")) {
                         Click(had);
-                        ASSERT_TRUE(WaitUntil([&] { return FocusOf(front) == had; })) << "focus not back";
+                        ASSERT_TRUE(WaitUntil([&] { return FocusOf(front) == had; })) << "focus not back" << Scene(front);
                     }
                 }
                 WORD key = rest == "Esc" ? VK_ESCAPE : rest == "Back" ? VK_BACK : rest == "Enter" ? VK_RETURN
@@ -268,11 +281,11 @@ protected:
                 POINT at = {name[0] == 'k' ? 45 : name[0] == 'p' ? 300 : 540, tops[(name.back() - '1') % 6] + 12};
                 HWND field = ChildWindowFromPointEx(deck, at, CWP_SKIPINVISIBLE);
                 MapWindowPoints(deck, field, &at, 1);
-                ASSERT_TRUE(verb == "press" || BringToFront(front = deck));
+                ASSERT_TRUE(verb == "press" || BringToFront(front = deck)) << Scene(deck);
                 Click(field, at.x, at.y);
                 if (verb == "press")
                     continue;
-                ASSERT_TRUE(WaitUntil([&] { return field && FocusOf(deck) == field; })) << "no field there";
+                ASSERT_TRUE(WaitUntil([&] { return field && FocusOf(deck) == field; })) << "no field there" << Scene(deck);
                 if (verb == "paste")  // copied in the test's own field, as in another program
                     SendMessageA(other, WM_SETTEXT, 0, (LPARAM)text.c_str()), SendMessageA(other, EM_SETSEL, 0, -1),
                         SendMessageA(other, WM_COPY, 0, 0);
@@ -326,11 +339,11 @@ protected:
                 EXPECT_TRUE(WaitUntil([&] { return counted() == atoi(rest.c_str()); })) << log;
             } else if (verb == "hidden" || verb == "shown") {
                 EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(deck) == (verb == "shown"); }));
-                ASSERT_TRUE(verb == "hidden" || BringToFront(front = deck));
+                ASSERT_TRUE(verb == "hidden" || BringToFront(front = deck)) << Scene(deck);
             } else if (verb == "shows") {
                 EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(name)) == text; })) << TextOf(Control(name));
             } else if (verb == "focus") {
-                ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck) == Control(rest); }));
+                ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck) == Control(rest); })) << Scene(deck);
             } else if (verb == "window") {  // closed once seen: left open, it could take the foreground later
                 ASSERT_TRUE(WaitUntil([&] { return (box = FindShown(rest)) != nullptr; }, 10000)) << "no window";
                 PostMessageA(box, WM_CLOSE, 0, 0);
