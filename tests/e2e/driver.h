@@ -190,11 +190,12 @@ protected:
     {
         STARTUPINFOA startup = {sizeof startup};
         PROCESS_INFORMATION started = {};
-        bool ran = CreateProcessA(In("Jumpdeck.exe").c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                                  nullptr, folder.c_str(), &startup, &started) &&
-                   AssignProcessToJobObject(job, started.hProcess) && ResumeThread(started.hThread) == 1;
-        EXPECT_TRUE(ran) << folder;
-        return ran ? started.hProcess : nullptr;
+        const char *failed = !CreateProcessA(In("Jumpdeck.exe").c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                                             nullptr, folder.c_str(), &startup, &started) ? "CreateProcess"
+                             : !AssignProcessToJobObject(job, started.hProcess) ? "AssignProcessToJobObject"
+                             : ResumeThread(started.hThread) != 1 ? "ResumeThread" : nullptr;
+        EXPECT_FALSE(failed) << failed << ", error " << GetLastError() << ", from " << folder;
+        return failed ? nullptr : started.hProcess;
     }
 
     // Ends the program and all it started. Under Wine a process the job ends
