@@ -19,7 +19,8 @@
 //           two '?'), paste FIELD TEXT (Ctrl+V; a shows of the outcome follows
 //           it before a click elsewhere, which could come ahead of the keys)
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
-//           files KEYS|PATH|...|SWITCH, no leftovers (of a save), empty FILE,
+//           files KEYS|PATH|...|SWITCH, no leftovers (of a save: "l.z.new",
+//           "z.l.new", "z.l.old"), empty FILE,
 //           starts N (of the marker), hidden, shown (and in front), shows
 //           FIELD TEXT, focus CONTROL, window PART (of a title; then closed),
 //           running, context CONTROL none|some (its input context, for
@@ -329,7 +330,8 @@ protected:
                 std::pair<std::string, std::string> files = DataFiles(rest);
                 EXPECT_TRUE(WaitUntil([&] { return ReadBytes(In("l.z")) == files.first; })) << ReadBytes(In("l.z"));
                 EXPECT_EQ(ReadBytes(In("z.l")), files.second);  // moved in before the key file
-            } else if (step == "no leftovers") {  // of a save: "l.z.new", "z.l.new", "z.l.old"
+            } else if (step == "no leftovers") {  // of a save, once the program is done with it
+                EXPECT_TRUE(Responds());  // the save deletes what is left after the key file is in place
                 for (const char *leftover : {"l.z.new", "z.l.new", "z.l.old"})
                     EXPECT_EQ(GetFileAttributesA(In(leftover).c_str()), INVALID_FILE_ATTRIBUTES) << leftover;
             } else if (verb == "empty") {
