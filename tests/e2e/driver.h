@@ -69,17 +69,12 @@ inline HWND FocusOf(HWND window)  // the focus in window's thread
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
-// Who has the foreground and the focus, for a failure's message.
+// The window in front and the focus in window's thread, for a failure's message.
 inline std::string Scene(HWND window)
 {
-    GUITHREADINFO info = {sizeof info};
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    char front[64] = "", kind[32] = "";
-    HWND foreground = GetForegroundWindow();
-    GetWindowTextA(foreground, front, sizeof front), GetClassNameA(foreground, kind, sizeof kind);
-    return std::string(" [front: ") + kind + " \"" + front + "\"" + (foreground == window ? " (it)" : "") +
-           "; its active " + std::to_string((INT_PTR)info.hwndActive == (INT_PTR)window) + ", focus id " +
-           std::to_string(GetDlgCtrlID(info.hwndFocus)) + (info.hwndFocus == window ? " (itself)" : "") + "]";
+    char front[64] = "";
+    GetWindowTextA(GetForegroundWindow(), front, sizeof front);
+    return " [in front: \"" + std::string(front) + "\", focus: control " + std::to_string(GetDlgCtrlID(FocusOf(window))) + "]";
 }
 
 // Until window or a child of it has the focus: without a window manager the
