@@ -1,15 +1,24 @@
-# The release archive: cpack in the Windows build (tools/package) makes
-# Jumpdeck-<version>-win64.zip, its version the project's, holding the program,
-# the README and the licence at the archive's root. The same sources make the
-# same archive, byte for byte (normalize-archive.cmake).
+# The release archive and the test archive: cpack in the Windows build
+# (tools/package) makes Jumpdeck-<version>-win64.zip, the program, the README
+# and the licence, and Jumpdeck-<version>-tests-win64.zip, the same program
+# with the end-to-end tests, their marker program and DLL to plant, and
+# run-tests.cmd, which runs them on any Windows. Both at the archive's root,
+# the version the project's. The same sources make the same archives, byte for
+# byte (normalize-archive.cmake).
 if(NOT WIN32 OR NOT TARGET Jumpdeck)
     return()
 endif()
 
 install(TARGETS Jumpdeck RUNTIME DESTINATION . COMPONENT release)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT release)
+set(CPACK_COMPONENTS_ALL release)
+if(TARGET e2e_journeys)
+    install(TARGETS Jumpdeck e2e_journeys e2e_marker planted_dll RUNTIME DESTINATION . COMPONENT tests)
+    install(FILES ${PROJECT_SOURCE_DIR}/tests/e2e/run-tests.cmd DESTINATION . COMPONENT tests)
+    list(APPEND CPACK_COMPONENTS_ALL tests)
+endif()
 
-# Installing copies the program only; it does not need the tests built first.
+# Installing copies the programs only; it does not build them first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(CPACK_GENERATOR ZIP)
@@ -17,8 +26,9 @@ set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-set(CPACK_COMPONENTS_ALL release)
-set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
+set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+set(CPACK_ARCHIVE_RELEASE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-win64)
+set(CPACK_ARCHIVE_TESTS_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-tests-win64)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/normalize-archive.cmake)
 set(CPACK_JUMPDECK_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 include(CPack)

@@ -2,6 +2,8 @@
 // seen only through the real program, its window and the files it leaves.
 #include "tests/e2e/driver.h"
 
+#include <imm.h>
+
 using Journey = DeckTest;
 
 const std::string FAILED = "what the fuke", ENABLED = "以注册热键，如有冲突请取消热键", DISABLED = "以取消热键",
@@ -50,19 +52,21 @@ TEST_F(Journey, DataFilesAsLoadedAndSavedAgain)
     }
 }
 
-// A key field keeps one character. Save gives the focus back to the window,
+// The window as the display shows it is kept for a person to look at. A key
+// field keeps one character. Save gives the focus back to the window,
 // where a typed key launches every slot that has it, without the question
 // that guards hotkeys, and hides the window; F1 shows it. A program starts, a
 // text file opens in the editor, a folder in a folder window; an unbound
 // letter does nothing. Escape in a field belongs to the field; after a click
 // on the background it ends the program, and unsaved edits are gone. Started
 // again from its folder while it runs, it shows its window instead of opening
-// another; from another folder, a second one runs beside it.
+// another, in front, where a typed key launches; from another folder, a second
+// one runs beside it.
 TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
 {
     std::ofstream(In("note.txt")) << "hello";
     ASSERT_TRUE(CreateDirectoryA(In("folder").c_str(), nullptr));
-    Run({"start", "empty l.z", "empty z.l", "empty 生命手册.txt", "type key1 a", "type path1 {dir}\\marker.exe",
+    Run({"start", "picture", "empty l.z", "empty z.l", "empty 生命手册.txt", "type key1 a", "type path1 {dir}\\marker.exe",
          "paste key2 bc", "shows key2 b", "type path2 {dir}\\note.txt", "paste key3 中", "type key3 x",
          "paste path3 D:\\游戏", "shows path3 D:\\游戏", "type key4 a", "type path4 {dir}\\folder", "type key5 5",
          "type path5 D:/games", "type key6 6", "type path6 E:\\", "click save",
@@ -72,35 +76,59 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
          "shown", "starts 2", "set path2 {dir}\\note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
          "files abx.a56|{dir}\\marker.exe|{dir}\\note.txt|D:\\游戏||{dir}\\folder|D:/games|E:\\|0", "start", "shows key1 a",
          "shows path1 {dir}\\marker.exe", "shows key2 b", "shows path2 {dir}\\note.txt", "key A", "starts 3",
-         "window folder", "hidden", "beside 别处", "empty 别处\\l.z", "again", "shown", "running"});
+         "window folder", "hidden", "other", "beside 别处", "empty 别处\\l.z", "again", "in front", "running", "minimize",
+         "again", "in front", "key A", "starts 4"});
 }
 
 // The switch saved on takes effect, silently, at the start. A bound letter
 // pressed in another program launches and does not reach it; every second
 // press of a program asks first. F3 frees the keys; F2's notice names those
-// that did not register: here b, which another program holds.
+// that did not register: here F1 and b, which another program holds.
 TEST_F(Journey, HotkeysLaunchFromAnywhereGuardProgramsAndCanBeFreed)
 {
-    ASSERT_TRUE(RegisterHotKey(other, 1, 0, 'B'));
+    ASSERT_TRUE(RegisterHotKey(other, 1, 0, 'B') && RegisterHotKey(other, 2, 0, VK_F1));
     Run({"data ab7|{dir}\\marker.exe|1", "start", "no notice", "other", "key A", "starts 1", "hidden", "key A",
          "cancel " + REPEAT, "key A", "notice " + REPEAT, "starts 2", "shows other ", "key F3", "notice " + DISABLED, "other",
-         "key A", "shows other a", "click save", "files ab7|{dir}\\marker.exe|0", "key F2",
-         "notice " + ENABLED + "\n以下按键注册失败：b", "click save", "files ab7|{dir}\\marker.exe|1", "other", "key A",
+         "key A", "shows other a", "click save", "files ab7|{dir}\\marker.exe|0", "click on",
+         "notice " + ENABLED + "\n以下按键注册失败：F1 b", "click save", "files ab7|{dir}\\marker.exe|1", "other", "key A",
          "starts 3"});
 }
 
+// Held down, a bound key launches once and F2 shows one notice: Windows sends
+// no hotkey for the auto-repeat of a key registered without it. The launch of
+// d, pressed after, shows that every key-down before it has been handled.
+TEST_F(Journey, HeldKeysActOnce)
+{
+    MakeShortcut("held.lnk", "held"), MakeShortcut("after.lnk", "after");
+    Run({"data cd|{dir}\\held.lnk|{dir}\\after.lnk|1", "start", "other", "repeat C", "key D", "starts 1 after"});
+    int launches = Starts("held"), notices = 0;
+    Run({"key F2", "notice " + ENABLED, "repeat F2", "key D", "starts 2 after"});
+    for (HWND box; (box = FindShown("提示")) != nullptr && notices < 10; notices++) {  // the last one first
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        WaitUntil([&] { return !IsWindow(box); });
+    }
+    EXPECT_TRUE(launches >= 1 && notices >= 1) << launches << " launches, " << notices << " notices";
+    ExpectOnWindows(launches == 1, "a held key launched once", "a held key's auto-repeat launches again");
+    ExpectOnWindows(notices == 1, "a held F2 showed one notice", "a held F2's auto-repeat shows its notice again");
+}
+
 // A file chosen in the open-file dialog fills the row it was opened for, in
-// every row; each dialog starts empty, and a cancelled one changes nothing. The
+// every row; a shortcut stays a shortcut, not its target; each dialog starts
+// empty, and a cancelled one changes nothing. The dialog leaves the program's
+// current directory where it was (Windows moves it to the folder browsed). The
 // manual, written anew and opened at each press, leaves the window shown. A
 // DLL the program asks for by its bare name comes from the system, never from
 // beside the program. The window and the key fields take keys past a Chinese
 // input method, having no input context; the path fields keep theirs.
 TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
 {
-    std::string chosen = In("chosen.txt");
+    std::string chosen = In("b\\chosen.txt"), shortcut = In("b\\marker.lnk");
+    ASSERT_TRUE(CreateDirectoryA(In("b").c_str(), nullptr));
     std::ofstream(chosen) << "x";
+    MakeShortcut("b\\marker.lnk", "");
     Run({"start"});
     for (const char *rows = "1234565"; *rows; rows++) {  // each row's button; the last dialog is cancelled
+        std::string file = *rows == '1' ? shortcut : chosen;
         Run({"press browse" + std::string(1, *rows)});
         HWND dialog = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (dialog = FindShown("打开")) != nullptr; }, 10000)) << "no dialog";
@@ -109,12 +137,12 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
         // both are repeated until it closes.
         for (int attempt = 0; attempt < 10 && IsWindow(dialog); attempt++, WaitUntil([&] { return !IsWindow(dialog); }, 1000)) {
             HWND name = GetDlgItem(dialog, 0x47C);
-            if (SendMessageTimeoutA(name, WM_SETTEXT, 0, (LPARAM)chosen.c_str(), 0, 5000, nullptr) && TextOf(name) == chosen)
+            if (SendMessageTimeoutA(name, WM_SETTEXT, 0, (LPARAM)file.c_str(), 0, 5000, nullptr) && TextOf(name) == file)
                 PostMessageA(dialog, WM_COMMAND, rows[1] ? IDOK : IDCANCEL, 0);
         }
-        Run({"shows path" + std::string(1, *rows) + " " + chosen});
+        Run({"shows path" + std::string(1, *rows) + " " + file});
     }
-    Run({"click save", "files |" + chosen + "|" + chosen + "|" + chosen + "||" + chosen + "|" + chosen + "|" + chosen + "|0"});
+    Run({"folder", "click save", "files |" + shortcut + "|" + chosen + "|" + chosen + "||" + chosen + "|" + chosen + "|" + chosen + "|0"});
     for (int press = 1; press <= 2; press++) {
         std::string manual;
         Run({"click manual", "window 生命手册", "shown"});
@@ -124,64 +152,104 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
 
     // The program loads "dwmapi.dll", which it has not loaded yet, by a thread of
     // its own: it gets the system's, and the planted one stays unloaded.
-    void *name = VirtualAllocEx(process, nullptr, 16, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    ASSERT_TRUE(WriteProcessMemory(process, name, "dwmapi.dll", 11, nullptr));
-    EXPECT_TRUE(CallInProgram("kernel32", "LoadLibraryA", name));
+    EXPECT_TRUE(CallInProgram("kernel32", "LoadLibraryA", "dwmapi.dll"));
     Run({"context window none", "context key1 none", "context key5 none", "context path1 some", "context path6 some"});
+}
+
+// With a Chinese input method in Chinese mode, as most users type: a path
+// field composes Chinese, while a bound letter typed on the window launches
+// and a key field takes its letter, past the input method.
+TEST_F(Journey, ChineseInputMethodLeavesKeysToTheWindow)
+{
+    enum { IMC_SETCONVERSIONMODE = 2, IMC_SETOPENSTATUS = 6 };  // the input method window's commands
+    HKL layouts[32], layout = nullptr;
+    for (int i = GetKeyboardLayoutList(32, layouts); i-- > 0;)
+        layout = LOWORD((UINT_PTR)layouts[i]) == MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED) ? layouts[i] : layout;
+    if (UnderWine())
+        GTEST_SKIP() << "under Wine, keys reach an input method only from the X server, and SendInput's do not";
+    if (!layout)
+        GTEST_SKIP() << "no Chinese (Simplified) input method on this machine";
+    Run({"data a|{dir}\\marker.exe|0", "start", "click path1", "focus path1"});
+    PostMessageA(Control("path1"), WM_INPUTLANGCHANGEREQUEST, 0, (LPARAM)layout);
+    ASSERT_TRUE(WaitUntil([&] { return GetKeyboardLayout(GetWindowThreadProcessId(deck, nullptr)) == layout; }));
+    HWND method = ImmGetDefaultIMEWnd(Control("path1"));
+    SendMessageA(method, WM_IME_CONTROL, IMC_SETOPENSTATUS, TRUE);
+    SendMessageA(method, WM_IME_CONTROL, IMC_SETCONVERSIONMODE, IME_CMODE_NATIVE);
+    Run({"keys zhongwen ", "shows path1 中文", "click window", "focus window", "keys a", "starts 1", "hidden", "key F1",
+         "shown", "click key2", "focus key2", "keys b", "shows key2 b"});
 }
 
 // Saves that cannot succeed: each is reported, leaves both data files exactly
 // as they were and nothing beside them, and once the cause is gone the next
 // save works. Another program holds a data file open without sharing it: it
 // can be neither replaced nor moved aside (this stands in for a read-only
-// folder too, which Wine cannot make). The disk is full to the last byte: the
-// new files open and take the bytes into their buffers, and flushing them
-// fails. A path from the open-file dialog or a paste is too long: typing stops
-// at the field's width. Files held for half a second, as virus scanners and
-// sync clients do on Windows, are waited out, at a save and at the start. The
-// program's folder is on the test run's RAM disk of 64 MiB, C:\e2e-disk, whose
-// mounting needs root; the folders that repeated runs of the test leave there
-// take a quarter of a MiB each.
-struct SmallDisk : DeckTest { void SetUp() override { root = "C:\\e2e-disk", DeckTest::SetUp(); } };
-
-TEST_F(SmallDisk, SavesThatCannotSucceedChangeNothing)
-{
-    ULARGE_INTEGER size = {};
-    ASSERT_TRUE(GetDiskFreeSpaceExA(dir.c_str(), nullptr, &size, nullptr) && size.QuadPart <= 64 << 20) << "no RAM disk";
-    HANDLE filler = nullptr;
-    auto fill = [&] {
-        filler = CreateFileA(In("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        for (DWORD written = 1; written > 0 && WriteFile(filler, std::string(4096, 'f').c_str(), 4096, &written, nullptr);) {}
-    };
-    std::string longest = "C:\\" + std::string(96, 'p');
-    struct Case { const char *cause; std::string notice; std::function<void()> begin, end; } cases[] = {
-        {"key file held", FAILED, [&] { Run({"hold l.z"}); }, [&] { Run({"release"}); }},
-        {"path file held", FAILED, [&] { Run({"hold z.l"}); }, [&] { Run({"release"}); }},
-        {"disk full", FAILED, fill, [&] { CloseHandle(filler), DeleteFileA(In("filler").c_str()); }},
-        {"path over 99 bytes", "第3行的路径超过99字节，未保存", [&] { Run({"set path3 " + longest + "q"}); },
-         [&] { Run({"set path3 " + longest}); }},
-    };
-    Run({"data a|{dir}\\marker.exe|0", "start"});
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.cause);
-        c.begin();
-        Run({"set key2 b", "set path2 D:\\", "click save", "notice " + c.notice});
-        c.end();
-        Run({"files a|{dir}\\marker.exe|0", "no leftovers"});
+// folder too, which Wine cannot make). A path from the open-file dialog or a
+// paste is too long: typing stops at the field's width. Files held for half a
+// second, as virus scanners and sync clients do on Windows, are waited out, at
+// a save and at the start.
+struct Saves : DeckTest {
+    struct Cause { const char *what; std::string notice; std::function<void()> begin, end; };
+    void RefuseEach(const std::vector<Cause> &causes)
+    {
+        Run({"data a|{dir}\\marker.exe|0", "start"});
+        for (const Cause &cause : causes) {
+            SCOPED_TRACE(cause.what);
+            cause.begin();
+            Run({"set key2 b", "set path2 D:\\", "click save", "notice " + cause.notice});
+            cause.end();
+            Run({"files a|{dir}\\marker.exe|0", "no leftovers"});
+        }
     }
+};
+
+TEST_F(Saves, ThatCannotSucceedChangeNothing)
+{
+    std::string longest = "C:\\" + std::string(96, 'p');
+    RefuseEach({{"key file held", FAILED, [&] { Run({"hold l.z"}); }, [&] { Run({"release"}); }},
+                {"path file held", FAILED, [&] { Run({"hold z.l"}); }, [&] { Run({"release"}); }},
+                {"path over 99 bytes", "第3行的路径超过99字节，未保存", [&] { Run({"set path3 " + longest + "q"}); },
+                 [&] { Run({"set path3 " + longest}); }}});
     Run({"hold l.z,z.l 500", "click save", "files ab|{dir}\\marker.exe|D:\\|" + longest + "|0", "no notice",
          "no leftovers", "quit", "hold l.z 500", "start", "no notice", "shows key2 b", "shows path3 " + longest});
 }
 
+// The disk is full to the last byte: the new files open and take the bytes
+// into their buffers, and flushing them fails. It needs a volume small enough
+// to fill, named by JUMPDECK_SMALL_DISK: a USB stick or a VHD of at most 1 GiB,
+// formatted FAT32 or exFAT (NTFS keeps a file this small in its file table,
+// which has room on a full disk). ctest names a RAM disk of 64 MiB under Wine.
+struct SmallDisk : Saves {
+    void SetUp() override
+    {
+        char folder[MAX_PATH] = "";
+        if (!GetEnvironmentVariableA("JUMPDECK_SMALL_DISK", folder, MAX_PATH))
+            GTEST_SKIP() << "no small volume named: JUMPDECK_SMALL_DISK names a folder on a USB stick or a VHD of at most 1 GiB";
+        root = folder + std::string("\\jd");
+        Saves::SetUp();
+    }
+};
+
+TEST_F(SmallDisk, FullDiskChangesNothing)
+{
+    ULARGE_INTEGER size = {};
+    ASSERT_TRUE(GetDiskFreeSpaceExA(dir.c_str(), nullptr, &size, nullptr) && size.QuadPart <= 1 << 30) << dir << " is on more than 1 GiB";
+    HANDLE filler = nullptr;
+    RefuseEach({{"disk full", FAILED, [&] {
+        filler = CreateFileA(In("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        for (DWORD chunk : {1 << 20, 4096, 1})
+            for (DWORD written = chunk; written == chunk && WriteFile(filler, std::string(chunk, 'f').data(), chunk, &written, nullptr);) {}
+    }, [&] { CloseHandle(filler), DeleteFileA(In("filler").c_str()); }}});
+    Run({"click save", "files ab|{dir}\\marker.exe|D:\\|0", "no notice", "no leftovers"});
+}
+
 // On a Windows whose language for non-Unicode programs is not Chinese, every
 // text comes out garbled: the first start in a folder says what to set, in
-// words that read right there, and the next start says nothing. ctest runs
-// this test alone with another locale, which gives code page 1252.
-using OtherCodePage = DeckTest;
+// words that read right there, and the next start says nothing. Under Wine,
+// ctest runs this test alone with another locale, which gives code page 1252.
+struct OtherCodePage : DeckTest { OtherCodePage() { chinese = false; } };
 
 TEST_F(OtherCodePage, FirstStartSaysWhatToSet)
 {
-    ASSERT_NE(GetACP(), 936u) << "not run with another locale";
     Run({"start"});
     HWND box = nullptr;
     wchar_t text[1024] = L"";

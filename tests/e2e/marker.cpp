@@ -1,14 +1,17 @@
-// A launch target that leaves a trace: each start appends a line to marker.log beside it.
+// A launch target that leaves a trace: each start appends a line to marker.log
+// beside it, "start" and the arguments it was given.
 #include <windows.h>
 
+#include <stdio.h>
 #include <string.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
 {
-    char log[MAX_PATH + 16] = "";
+    char log[MAX_PATH + 16] = "", line[MAX_PATH];
     GetModuleFileNameA(nullptr, log, MAX_PATH);
     strcpy(strrchr(log, '\\') + 1, "marker.log");
+    int length = snprintf(line, sizeof line, "start%s%s\n", *arguments ? " " : "", arguments);
     HANDLE file = CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
     DWORD written = 0;
-    return !WriteFile(file, "start\n", 6, &written, nullptr) | !CloseHandle(file);
+    return !WriteFile(file, line, (DWORD)length, &written, nullptr) | !CloseHandle(file);
 }

@@ -1,34 +1,46 @@
-# Makes the release archive with cpack, checks its name and contents and the
-# program's header, and unpacks it into the empty folder UNPACKED.
-#   cmake -DCPACK= -DCONFIG= -DOUTPUT= -DARCHIVE= -DPROGRAM= -DSOURCE= -DUNPACKED= -DOBJDUMP= -P unpack_archive.cmake
+# Makes the release archive and the test archive with cpack, checks their
+# names and contents and the program's header, and unpacks them into folders
+# of the empty folder UNPACKED.
+#   cmake -DCPACK= -DCONFIG= -DOUTPUT= -DVERSION= -DPROGRAM= -DTESTS= -DSOURCE= -DUNPACKED= -DOBJDUMP= -P unpack_archive.cmake
 file(REMOVE_RECURSE ${OUTPUT} ${UNPACKED})
 execute_process(COMMAND ${CPACK} --config ${CONFIG} -B ${OUTPUT} RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "cpack failed: ${failed}")
 endif()
 
+set(release Jumpdeck-${VERSION}-win64.zip)
+set(tests Jumpdeck-${VERSION}-tests-win64.zip)
 file(GLOB made RELATIVE ${OUTPUT} ${OUTPUT}/*.zip)
-if(NOT made STREQUAL ARCHIVE)
-    message(FATAL_ERROR "expected the archive ${ARCHIVE}, cpack made: ${made}")
+list(SORT made)
+if(NOT made STREQUAL "${tests};${release}")
+    message(FATAL_ERROR "expected the archives ${release} and ${tests}, cpack made: ${made}")
 endif()
 
-file(MAKE_DIRECTORY ${UNPACKED})
-file(ARCHIVE_EXTRACT INPUT ${OUTPUT}/${ARCHIVE} DESTINATION ${UNPACKED})
-file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE ${UNPACKED} ${UNPACKED}/*)
-list(SORT entries)
-if(NOT entries STREQUAL "Jumpdeck.exe;LICENSE;README.md")
-    message(FATAL_ERROR "expected Jumpdeck.exe;LICENSE;README.md at the archive's root, found: ${entries}")
-endif()
-
-foreach(pair "Jumpdeck.exe;${PROGRAM}" "README.md;${SOURCE}/README.md" "LICENSE;${SOURCE}/LICENSE")
-    list(GET pair 0 entry)
-    list(GET pair 1 original)
-    file(SHA256 ${UNPACKED}/${entry} packed)
-    file(SHA256 ${original} expected)
-    if(NOT packed STREQUAL expected)
-        message(FATAL_ERROR "the archive's ${entry} differs from ${original}")
+# Each archive's entries, and where each entry's bytes come from.
+set(${release} "Jumpdeck.exe=${PROGRAM}" "LICENSE=${SOURCE}/LICENSE" "README.md=${SOURCE}/README.md")
+set(${tests} "Jumpdeck.exe=${PROGRAM}" "e2e_journeys.exe=${TESTS}/e2e_journeys.exe" "e2e_marker.exe=${TESTS}/e2e_marker.exe"
+    "planted.dll=${TESTS}/planted.dll" "run-tests.cmd=${SOURCE}/tests/e2e/run-tests.cmd")
+foreach(archive ${release} ${tests})
+    file(MAKE_DIRECTORY ${UNPACKED}/${archive})
+    file(ARCHIVE_EXTRACT INPUT ${OUTPUT}/${archive} DESTINATION ${UNPACKED}/${archive})
+    file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE ${UNPACKED}/${archive} ${UNPACKED}/${archive}/*)
+    list(SORT entries)
+    set(expected)
+    foreach(pair ${${archive}})
+        string(REGEX REPLACE "=.*" "" entry "${pair}")
+        string(REGEX REPLACE "^[^=]*=" "" original "${pair}")
+        list(APPEND expected ${entry})
+        file(SHA256 ${UNPACKED}/${archive}/${entry} packed)
+        file(SHA256 ${original} wanted)
+        if(NOT packed STREQUAL wanted)
+            message(FATAL_ERROR "${archive}'s ${entry} differs from ${original}")
+        endif()
+    endforeach()
+    if(NOT entries STREQUAL expected)
+        message(FATAL_ERROR "expected ${expected} at the root of ${archive}, found: ${entries}")
     endif()
 endforeach()
+set(UNPACKED ${UNPACKED}/${release})
 
 # The header carries no link time, so every build of the same sources is the
 # same file; and the program keeps high-entropy ASLR (0x20), ASLR (0x40) and
