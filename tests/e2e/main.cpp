@@ -12,7 +12,7 @@ enum { LONGEST_TEST_MS = 300000 };
 
 // Appends a line for the test that ends to the results file that the variable
 // JUMPDECK_TEST_RESULTS names, if any: passed, failed (with the first
-// failure), skipped or a known Wine difference (with the reason).
+// failure), skipped or known (a known Wine difference), with the reason.
 struct ResultLine : testing::EmptyTestEventListener {
     void OnTestEnd(const testing::TestInfo &test) override
     {
@@ -24,41 +24,37 @@ struct ResultLine : testing::EmptyTestEventListener {
                 why = (part.skipped() ? "" : part.file_name() + (":" + std::to_string(part.line_number())) + ": ") + part.summary();
         }
         std::replace(why.begin(), why.end(), '\n', ' ');
-        const char *status = result.Failed() ? "failed" : !result.Skipped() ? "passed"
-                           : why.rfind("known Wine difference", 0) == 0 ? "known" : "skipped";
         char file[MAX_PATH];
         if (GetEnvironmentVariableA("JUMPDECK_TEST_RESULTS", file, MAX_PATH))
-            std::ofstream(file, std::ios::app) << status << "\t" << test.test_suite_name() << "." << test.name()
-                                                << (why.empty() ? "" : "\t" + why) << "\n";
+            std::ofstream(file, std::ios::app) << (result.Failed() ? "failed" : !result.Skipped() ? "passed"
+                : why.rfind("known Wine difference", 0) == 0 ? "known" : "skipped") << "\t" << test.test_suite_name()
+                << "." << test.name() << (why.empty() ? "" : "\t" + why) << "\n";
     }
 };
 
 // The Windows version, the code pages, the input methods and the display's
-// scale, as the first lines of the results.
+// scale, as the results begin.
 static std::string DescribeMachine()
 {
     OSVERSIONINFOA version = {sizeof version};
-    auto real = (LONG(WINAPI *)(OSVERSIONINFOA *))(void *)GetProcAddress(GetModuleHandleA("ntdll"), "RtlGetVersion");
-    real ? real(&version) : GetVersionExA(&version);
+    ((LONG(WINAPI *)(OSVERSIONINFOA *))(void *)GetProcAddress(GetModuleHandleA("ntdll"), "RtlGetVersion"))(&version);
     auto wine = (const char *(*)())(void *)GetProcAddress(GetModuleHandleA("ntdll"), "wine_get_version");
+    HDC screen = GetDC(nullptr);
     char text[512];
-    snprintf(text, sizeof text, "Windows %lu.%lu.%lu%s%s\nANSI code page %u, OEM code page %u\ninput methods:",
-             version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber, wine ? ", under Wine " : "",
-             wine ? wine() : "", GetACP(), GetOEMCP());
+    snprintf(text, sizeof text, "Windows %lu.%lu.%lu%s%s\nANSI code page %u, OEM code page %u\ndisplay %dx%d, %d dpi (%d %%)\n"
+             "input methods:", version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber, wine ? ", Wine " : "",
+             wine ? wine() : "", GetACP(), GetOEMCP(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+             GetDeviceCaps(screen, LOGPIXELSX), MulDiv(GetDeviceCaps(screen, LOGPIXELSX), 100, 96));
+    ReleaseDC(nullptr, screen);
     std::string machine = text;
     HKL layouts[32];
     for (int i = 0, count = GetKeyboardLayoutList(32, layouts); i < count; i++) {
         char language[64] = "", name[128] = "";
         GetLocaleInfoA(LOWORD((UINT_PTR)layouts[i]), LOCALE_SENGLANGUAGE, language, sizeof language);
         ImmGetDescriptionA(layouts[i], name, sizeof name);
-        snprintf(text, sizeof text, " %08llX (%s%s%s)", (unsigned long long)(UINT_PTR)layouts[i], language, *name ? ", " : "", name);
-        machine += text;
+        machine += std::string(" ") + language + (*name ? " (" + std::string(name) + ")" : "");
     }
-    HDC screen = GetDC(nullptr);
-    snprintf(text, sizeof text, "\ndisplay: %dx%d, %d dpi (%d %%)\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-             GetDeviceCaps(screen, LOGPIXELSX), MulDiv(GetDeviceCaps(screen, LOGPIXELSX), 100, 96));
-    ReleaseDC(nullptr, screen);
-    return machine + text;
+    return machine + "\n\n";
 }
 
 // Double-clicked, cmd runs run-tests.cmd by its full path in quotes, in a
@@ -70,46 +66,41 @@ static bool DoubleClicked()
     DWORD processes[4];
     std::string script = "\"" + Beside("run-tests.cmd") + "\"";
     GetEnvironmentVariableA("JUMPDECK_CMDLINE", line, sizeof line);
-    return CharLowerA(line) && strstr(line, CharLowerA(script.data())) && GetConsoleProcessList(processes, 4) <= 2;
+    return strstr(CharLowerA(line), CharLowerA(script.data())) && GetConsoleProcessList(processes, 4) <= 2;
 }
 
 // Each test in a process of its own, given five minutes; a test that ends
 // without a word, or not at all, has failed. Returns 1 when any failed.
 static int RunOneByOne()
 {
+    SetProcessDPIAware();  // this process clicks nothing: it reads the display as it is
     char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    SetProcessDPIAware();  // this process clicks nothing: it reads the display as it is
     std::string results = Beside("test-results.txt"), statuses[] = {"passed", "failed", "skipped", "known"};
-    std::ofstream(results, std::ios::trunc) << "Jumpdeck's end-to-end tests\n" << DescribeMachine() << "\n";
-    SetEnvironmentVariableA("JUMPDECK_TEST_RESULTS", results.c_str());
+    std::ofstream(results) << "Jumpdeck's end-to-end tests on " << DescribeMachine();
     printf("%s", ReadBytes(results).c_str());
-    std::vector<std::string> tests;
+    SetEnvironmentVariableA("JUMPDECK_TEST_RESULTS", results.c_str());
+    int tally[4] = {}, count = testing::UnitTest::GetInstance()->total_test_count(), done = 0;
     for (int i = 0; i < testing::UnitTest::GetInstance()->total_test_suite_count(); i++)
-        for (int j = 0; const testing::TestInfo *test = testing::UnitTest::GetInstance()->GetTestSuite(i)->GetTestInfo(j); j++)
-            tests.push_back(std::string(test->test_suite_name()) + "." + test->name());
-    int tally[4] = {};
-    for (size_t i = 0; i < tests.size(); i++) {
-        printf("[%zu/%zu] %s\n", i + 1, tests.size(), tests[i].c_str());
-        fflush(stdout);
-        size_t before = ReadBytes(results).size();
-        std::string command = "\"" + std::string(self) + "\" --gtest_brief=1 --gtest_filter=" + tests[i];
-        STARTUPINFOA startup = {sizeof startup};
-        PROCESS_INFORMATION child = {};
-        DWORD code = 0, waited = WAIT_FAILED;
-        if (CreateProcessA(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child)) {
-            if ((waited = WaitForSingleObject(child.hProcess, LONGEST_TEST_MS)) == WAIT_TIMEOUT)
-                TerminateProcess(child.hProcess, 1);
-            GetExitCodeProcess(child.hProcess, &code);
-            CloseHandle(child.hProcess), CloseHandle(child.hThread);
+        for (int j = 0; const testing::TestInfo *test = testing::UnitTest::GetInstance()->GetTestSuite(i)->GetTestInfo(j); j++) {
+            std::string name = test->test_suite_name() + ("." + std::string(test->name())), before = ReadBytes(results);
+            std::string command = "\"" + std::string(self) + "\" --gtest_brief=1 --gtest_filter=" + name;
+            printf("[%d/%d] %s\n", ++done, count, name.c_str()), fflush(stdout);
+            STARTUPINFOA startup = {sizeof startup};
+            PROCESS_INFORMATION child = {};
+            DWORD code = 0, waited = WAIT_FAILED;
+            if (CreateProcessA(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child)) {
+                if ((waited = WaitForSingleObject(child.hProcess, LONGEST_TEST_MS)) == WAIT_TIMEOUT)
+                    TerminateProcess(child.hProcess, 1);
+                GetExitCodeProcess(child.hProcess, &code), CloseHandle(child.hProcess), CloseHandle(child.hThread);
+            }
+            std::string line = ReadBytes(results).substr(before.size());
+            if (line.empty())
+                std::ofstream(results, std::ios::app) << (line = "failed\t" + name + (waited == WAIT_TIMEOUT ?
+                    "\tdid not end within five minutes\n" : "\tended with code " + std::to_string(code) + ", saying nothing\n"));
+            printf("%s", line.c_str());
+            tally[std::find(statuses, statuses + 3, line.substr(0, line.find('\t'))) - statuses]++;  // else known
         }
-        std::string line = ReadBytes(results).substr(before);
-        if (line.empty())
-            std::ofstream(results, std::ios::app) << (line = "failed\t" + tests[i] + "\t" + (waited == WAIT_TIMEOUT ?
-                "did not end within five minutes" : "ended with code " + std::to_string(code) + " and no result") + "\n");
-        printf("%s", line.c_str());
-        tally[std::find(statuses, statuses + 3, line.substr(0, line.find('\t'))) - statuses]++;  // else known
-    }
     std::string summary = std::to_string(tally[0]) + " passed, " + std::to_string(tally[1]) + " failed, " +
         std::to_string(tally[2]) + " skipped, " + std::to_string(tally[3]) + " known Wine differences\n";
     std::ofstream(results, std::ios::app) << summary;
@@ -123,7 +114,5 @@ int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new ResultLine);
-    if (argc == 2 && strcmp(argv[1], "--one-by-one") == 0)
-        return RunOneByOne();
-    return RUN_ALL_TESTS();
+    return argc == 2 && strcmp(argv[1], "--one-by-one") == 0 ? RunOneByOne() : RUN_ALL_TESTS();
 }
