@@ -76,8 +76,8 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
          "shown", "starts 2", "set path2 {dir}\\note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
          "files abx.a56|{dir}\\marker.exe|{dir}\\note.txt|D:\\游戏||{dir}\\folder|D:/games|E:\\|0", "start", "shows key1 a",
          "shows path1 {dir}\\marker.exe", "shows key2 b", "shows path2 {dir}\\note.txt", "key A", "starts 3",
-         "window folder", "hidden", "other", "beside 别处", "empty 别处\\l.z", "again", "in front", "running", "minimize",
-         "again", "in front", "key A", "starts 4"});
+         "window folder", "hidden", "beside 别处", "empty 别处\\l.z", "other", "again", "in front", "running", "minimize",
+         "other", "again", "in front", "key A", "starts 4", "window folder", "hidden"});
 }
 
 // The switch saved on takes effect, silently, at the start. A bound letter
