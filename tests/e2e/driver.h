@@ -382,7 +382,7 @@ protected:
                 DWORD code = STILL_ACTIVE;
                 EXPECT_TRUE(WaitForSingleObject(process, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code)) << Scene(deck);
                 EXPECT_EQ(code, 0u);
-            } else if (verb == "key" || verb == "keys") {
+            } else if (verb == "key" || verb == "keys" || verb == "repeat") {
                 // Under load Wine can hand the foreground to the desktop late, for a focus
                 // change long past: the key goes where the steps last put the foreground.
                 if (front && IsWindowVisible(front) && GetForegroundWindow() != front) {
@@ -394,16 +394,14 @@ protected:
                         ASSERT_TRUE(WaitUntil([&] { return FocusOf(front) == had; })) << "focus not back" << Scene(front);
                     }
                 }
+                WORD key = rest == "Esc" ? VK_ESCAPE : rest == "Back" ? VK_BACK : rest == "Enter" ? VK_RETURN
+                         : rest.size() == 2 ? VK_F1 + rest[1] - '1' : rest[0];
                 for (size_t i = 0; verb == "keys" && i < rest.size(); i++, Sleep(50))
                     Press(rest[i] == ' ' ? VK_SPACE : toupper(rest[i]));
-                if (verb == "key")
-                    Press(rest == "Esc" ? VK_ESCAPE : rest == "Back" ? VK_BACK : rest == "Enter" ? VK_RETURN
-                          : rest.size() == 2 ? VK_F1 + rest[1] - '1' : rest[0]);
-            } else if (verb == "repeat") {  // a keyboard repeats a held key every 33 ms or more
-                WORD key = rest.size() == 2 ? VK_F1 + rest[1] - '1' : rest[0];
-                for (int down = 0; down < 5; down++, Sleep(40))
+                for (int down = 0; verb == "repeat" && down < 5; down++, Sleep(40))  // a keyboard repeats every 33 ms or more
                     Press(key, 0);
-                Press(key, KEYEVENTF_KEYUP);
+                if (verb != "keys")
+                    Press(key, verb == "repeat" ? KEYEVENTF_KEYUP : -1);
             } else if (verb == "set") {
                 EXPECT_TRUE(SendMessageTimeoutA(Control(name), WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000, nullptr));
             } else if (verb == "click") {
