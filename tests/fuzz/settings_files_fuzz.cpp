@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         remove(names[i]);
         if (size == 0 || !(data[0] & (1 << i)))
             continue;
-        size_t length = std::min<size_t>(i == 1 ? size - at : at < size ? data[at++] : 0, size - at);
+        size_t length = i == 1 ? size - at : at < size ? data[at++] : 0;
+        length = std::min(length, size - at);
         std::ofstream(names[i], std::ios::binary).write((const char *)data + at, (std::streamsize)length);
         at += length;
     }
