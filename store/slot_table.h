@@ -37,7 +37,9 @@ struct SlotRow {
 // The visible slots in the order 0, 1, 2, 4, 5, 6.
 extern const SlotRow slotRows[VISIBLE_SLOT_COUNT];
 
-// Returns true when text held more than one byte, so the field must be cut.
+// The key becomes the text's first byte, or 0 when the text is empty or begins
+// with half a character. Returns true when the field must be set to the key
+// alone.
 bool SetSlotKey(int slot, const char *text);
 void SetSlotPath(int slot, const char *text);
 

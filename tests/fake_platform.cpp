@@ -44,6 +44,7 @@ void PauseMilliseconds(int milliseconds) { fake.pausedMs += milliseconds; }
 bool ReplaceWithFile(const char *from, const char *to) { return !FailsNow() && rename(from, to) == 0; }
 bool MoveToUnusedName(const char *from, const char *to) { return !FailsNow() && link(from, to) == 0 && unlink(from) == 0; }
 bool DeleteIfPresent(const char *path) { return remove(path) == 0 || errno == ENOENT; }
+bool IsLeadByte(char first) { return (unsigned char)first >= 0x81 && (unsigned char)first <= 0xFE; }
 void OpenWithShell(WindowRef, const char *path) { fake.events += "shell " + std::string(path) + "\n"; }
 
 // As on Windows, a key registered under an id that holds one is held beside it.
