@@ -138,16 +138,6 @@ LRESULT OnLeftButtonDown(HWND window)
 
 LRESULT OnHotkey(HWND window, WPARAM id)
 {
-    switch (id) {
-    case HOTKEY_SHOW_WINDOW: ShowMainWindow(window); break;
-    case HOTKEY_ENABLE: EnableHotkeys(); break;
-    case HOTKEY_DISABLE: DisableHotkeys(); break;
-    default: {
-        int slot = SlotForHotkey((int)id);
-        if (slot != NO_SLOT)
-            LaunchFromHotkey(window, slot);
-        break;
-    }
-    }
+    HandleHotkey(window, (int)id);
     return 0;
 }
