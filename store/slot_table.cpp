@@ -34,11 +34,12 @@ void SetSlotPath(int slot, const char *text)
     path[length] = 0;
 }
 
+// A slot without a key is found by no byte: Ctrl+@ types the character 0.
 int FindSlotsByKey(char key, int found[VISIBLE_SLOT_COUNT])
 {
     int count = 0;
     for (const SlotRow &row : slotRows) {
-        if (slotTable.slots[row.slot].key == key)
+        if (key != 0 && slotTable.slots[row.slot].key == key)
             found[count++] = row.slot;
     }
     return count;

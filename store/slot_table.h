@@ -44,7 +44,7 @@ bool SetSlotKey(int slot, const char *text);
 void SetSlotPath(int slot, const char *text);
 
 // Fills found with the visible slots whose key is key, in row order;
-// returns how many there are.
+// returns how many there are (none for 0, which no slot has as a key).
 int FindSlotsByKey(char key, int found[VISIBLE_SLOT_COUNT]);
 
 int SlotForHotkey(int id);
