@@ -120,6 +120,9 @@ void RegisterSystemHotkeys()
         HoldKey(key.id, key.code);
 }
 
+// A key edited while hotkeys are on keeps the key it was registered with
+// until F2 or F3; meanwhile that key launches nothing, rather than a row that
+// is now bound to another character.
 void HandleHotkey(WindowRef window, int id)
 {
     switch (id) {
@@ -128,7 +131,7 @@ void HandleHotkey(WindowRef window, int id)
     case HOTKEY_DISABLE: DisableHotkeys(); break;
     default: {
         int slot = SlotForHotkey(id);
-        if (slot != NO_SLOT)
+        if (slot != NO_SLOT && KeyCodeForKey(slotTable.slots[slot].key) == hotkeyTable.heldKeyCodes[id])
             LaunchFromHotkey(window, slot);
         break;
     }
