@@ -41,23 +41,25 @@ static void ReleaseKey(int id)
 }
 
 // Every hotkey is registered without auto-repeat: a key held down launches its
-// target, or shows its notice, once. Returns whether id now holds code; an id
-// that held another key lets go of it first.
+// target, or shows its notice, once. Returns whether id now holds code.
 static bool HoldKey(int id, int code)
 {
-    int &held = hotkeyTable.heldKeyCodes[id];
-    if (code != 0 && code == held)
+    if (code != 0 && code == hotkeyTable.heldKeyCodes[id])
         return true;
-    if (held != 0)
-        ReleaseKey(id);
     if (code == 0 || !RegisterKey(mainWindow, id, code, KEY_NO_REPEAT))
         return false;
-    held = code;
+    hotkeyTable.heldKeyCodes[id] = code;
     return true;
 }
 
+// Keys edited since they were registered are let go of first, all of them, so
+// that a key moved to another row is free for that row, whichever comes first.
 int RegisterSlotHotkeys(char refused[])
 {
+    for (const SlotRow &row : slotRows) {
+        if (hotkeyTable.heldKeyCodes[row.hotkeyId] != KeyCodeForKey(slotTable.slots[row.slot].key))
+            ReleaseKey(row.hotkeyId);
+    }
     int refusedCount = 0;
     for (const SlotRow &row : slotRows) {
         char key = slotTable.slots[row.slot].key;
