@@ -1,6 +1,5 @@
 #include "tests/fake_platform.h"
 
-#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -8,8 +7,9 @@
 
 FakePlatform fake;
 
-// A file another program holds shows when it is opened, moved or replaced, not
-// while it is written: in use, only those fail.
+// A file another program holds shows when it is opened, moved, replaced or
+// deleted, not while it is written: in use, only those fail. Moving and
+// deleting a file need the same access, so one fails when the other does.
 static bool FailsNow(bool opensOrMoves = true)
 {
     if (!opensOrMoves && fake.failsBusy)
@@ -43,7 +43,7 @@ bool FileWasBusy() { return fake.lastFailedBusy; }
 void PauseMilliseconds(int milliseconds) { fake.pausedMs += milliseconds; }
 bool ReplaceWithFile(const char *from, const char *to) { return !FailsNow() && rename(from, to) == 0; }
 bool MoveToUnusedName(const char *from, const char *to) { return !FailsNow() && link(from, to) == 0 && unlink(from) == 0; }
-bool DeleteIfPresent(const char *path) { return remove(path) == 0 || errno == ENOENT; }
+bool DeleteIfPresent(const char *path) { return access(path, F_OK) != 0 || (!FailsNow() && remove(path) == 0); }
 bool IsLeadByte(char first) { return (unsigned char)first >= 0x81 && (unsigned char)first <= 0xFE; }
 void OpenWithShell(WindowRef, const char *path) { fake.launches.push_back(path); }
 void HideMainWindow(WindowRef) {}
