@@ -34,7 +34,8 @@ void UnregisterSlotHotkeys();
 void EnableHotkeys();
 void DisableHotkeys();
 
-// F1, F2 and F3, once, when the main window exists.
+// F1, F2 and F3, when the main window exists; F2 calls it again for those
+// another program held.
 void RegisterSystemHotkeys();
 
 // For WM_HOTKEY: the action of the hotkey id.
