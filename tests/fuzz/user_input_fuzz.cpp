@@ -4,17 +4,17 @@
 // After every step the target checks what must hold, against its own model of
 // what the twelve fields show.
 //
-// Input: steps of three bytes S A B, S modulo 9 saying what the user does;
+// Input: steps of three bytes S A B, S modulo 8 saying what the user does;
 // bytes past the end read as 0. R is the row A modulo 6, 0 the top one.
 //   0 R N text  key field R set to N bytes, typed or pasted
 //   1 R N text  path field R set to N bytes, N + 256 when A >= 128
 //   2 C T       C typed on the window; a lead byte C comes with a trail byte T
 //   3 K X       the key with code K pressed anywhere; X odd: Cancel to a question
-//   4, 5        the buttons F2 and F3
-//   6 F         Save; F & 31 is the file operation that fails, F & 32 makes it
+//   4 X         the button F2, or F3 when X is odd
+//   5 F         Save; F & 31 is the file operation that fails, F & 32 makes it
 //               find its file busy (in use by another program), F & 64 for good
-//   7           start again: a new process loads what the Saves wrote
-//   8 K         another program takes the key with code K (once the main window
+//   6           start again: a new process loads what the Saves wrote
+//   7 K         another program takes the key with code K (once the main window
 //               lets go of it, if it holds it), or lets go of it
 #include <stdint.h>
 #include <stdio.h>
@@ -47,7 +47,6 @@ struct Fields {
 };
 static Fields shown, saved;
 static std::vector<Fields> tried;
-static bool failedSinceStart;  // a file operation: a file may be left beside the pair
 
 static const uint8_t *input;
 static size_t inputSize, at;
@@ -60,7 +59,6 @@ static int KeyOf(char c) { return c >= 'a' && c <= 'z' ? c - 32 : (c >= 'A' && c
 // The window reads at most PATH_SIZE - 1 bytes of a path field.
 static std::string Cut(const std::string &path) { return path.substr(0, PATH_SIZE - 1); }
 static std::string Read(const char *name) { return {std::istreambuf_iterator<char>(std::ifstream(name, std::ios::binary).rdbuf()), {}}; }
-static long Entries() { return (long)std::distance(std::filesystem::directory_iterator(".."), {}); }
 static int HolderOf(int code)  // the hotkey id of ours that holds the key, or -1
 {
     auto held = std::find_if(fake.hotkeys.begin(), fake.hotkeys.end(), [&](auto &key) { return key[1] == code; });
@@ -89,17 +87,18 @@ static bool Holds(const Fields &fields)
     return same;
 }
 
-// A new process; the window of the last one took its hotkeys along.
+// A new process, which finds nothing beside the pair once it has loaded; the
+// window of the last one took its hotkeys along.
 static void Start()
 {
     slotTable = SlotTable(), hotkeyTable = HotkeyTable(), typedText = TypedText();
     fake.hotkeys.clear();
     LoadSettings();
-    CHECK(Entries() == 4);  // nothing beside the pair
+    CHECK(std::distance(std::filesystem::directory_iterator(".."), {}) == 4);
     shown = saved;
     for (size_t i = 0; i < tried.size() && !Holds(shown); i++)
         shown = tried[i];
-    saved = shown, tried.clear(), failedSinceStart = false;
+    saved = shown, tried.clear();
     RegisterSystemHotkeys();
     char refused[ROWS];
     if (slotTable.hotkeysRegistered != 0)
@@ -139,43 +138,36 @@ static void Step(int step)
         int id = HolderOf(a);
         if (id >= 0)
             HandleHotkey(nullptr, id);
-        if (id >= 0 && (a == F2 || a == F3))
-            shown.hotkeysOn = a == F2;
-        if (id >= 0 && a == F2)
+        if (id >= 0 && (a == F2 || a == F3) && (shown.hotkeysOn = a == F2))
             CheckHeld();
         bool named = false;
         for (row = 0; row < ROWS; row++)
             named = named || (KeyOf(shown.key[row]) == a && fake.launches == std::vector<std::string>{Cut(shown.path[row])});
         CHECK(named || fake.launches.empty());
-    } else if (step == 4) {
-        EnableHotkeys();
-        shown.hotkeysOn = 1;
-        CheckHeld();
+    } else if (step == 4) {  // only F2 tries again the function keys another program held
+        a & 1 ? DisableHotkeys() : EnableHotkeys();
+        if ((shown.hotkeysOn = !(a & 1)))
+            CheckHeld();
     } else if (step == 5) {
-        DisableHotkeys();
-        shown.hotkeysOn = 0;
-    } else if (step == 6) {
-        std::string keys = Read("../l.z"), paths = Read("../z.l");
+        std::string keys = Read("../l.z"), paths = Read("../z.l"), allPaths;
         fake.fileSteps = fake.pausedMs = 0;
         fake.failAtFileStep = a & 31, fake.failsBusy = a & 32, fake.failingSteps = a & 64 ? 1000 : 1;
         SaveSettings();
         bool failed = fake.failAtFileStep != 0 && fake.fileSteps >= fake.failAtFileStep, storable = true;
-        failedSinceStart = failedSinceStart || failed, fake.failAtFileStep = 0;
-        std::string allPaths;
+        fake.failAtFileStep = 0;
         for (const std::string &path : shown.path)
             allPaths += Cut(path), storable = storable && Cut(path).size() <= 99;  // a length field holds two digits
         // A Save without a notice wrote the pair in the start-up directory, the
         // paths back to back; one with a notice left the pair as it was, unless
         // the files were held for good or an earlier Save left its files; only
-        // a failure, or a path too long, makes a notice.
+        // a failure, or a path too long, makes a notice; no Save waits long.
         CHECK(fake.notices.empty() ? Read("../l.z").size() == KEY_FILE_SIZE && Read("../z.l") == allPaths
                                    : (Read("../l.z") == keys && Read("../z.l") == paths) || (a & 64) || !tried.empty());
-        CHECK(fake.notices.empty() || !storable || (failed && (a & 96) != 32));
-        CHECK(fake.pausedMs <= 1500 && (failedSinceStart || Entries() == 4));
+        CHECK(fake.pausedMs <= 1500 && (fake.notices.empty() || !storable || (failed && (a & 96) != 32)));
         fake.notices.empty() ? (void)(saved = shown, tried.clear()) : tried.push_back(shown);
-    } else if (step == 7) {
+    } else if (step == 6) {
         Start();
-    } else if (step == 8) {
+    } else {
         auto found = std::find(fake.keysElsewhere.begin(), fake.keysElsewhere.end(), a);
         found != fake.keysElsewhere.end() ? (void)fake.keysElsewhere.erase(found) : fake.keysElsewhere.push_back(a);
     }
@@ -201,7 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fake = FakePlatform(), saved = Fields(), tried.clear();
     Start();
     while (at < inputSize)
-        Step(Next() % 9);
-    Step(7);  // the last start loads what the Saves wrote
+        Step(Next() % 8);
+    Step(6);  // the last start loads what the Saves wrote
     return 0;
 }
