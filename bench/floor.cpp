@@ -15,9 +15,17 @@
 #include "bench/bench_keys.h"
 #endif
 #if FLOOR_DECK
+#include "common/platform.h"
 #include "ui/layout.h"
 #endif
 #include "ui/startup.h"
+
+#if FLOOR_DECK
+// The layout takes its rows from the slot table, whose key rule asks the
+// platform layer about the code page: that one call, and nothing more of the
+// platform layer, which would bring its imports along.
+bool IsLeadByte(char first) { return IsDBCSLeadByte((BYTE)first) != 0; }
+#endif
 
 static const char FLOOR_CLASS[] = "JumpdeckFloor";
 static const char *launchTarget = "";

@@ -50,6 +50,10 @@ bool MoveToUnusedName(const char *from, const char *to);
 // Returns false when a file is there and stays.
 bool DeleteIfPresent(const char *path);
 
+// The first byte of a two-byte character in the ANSI code page (936: a Chinese
+// character's lead byte). Alone it is half a character.
+bool IsLeadByte(char first);
+
 // The shell's default action on a path; the result is of no interest.
 void OpenWithShell(WindowRef owner, const char *path);
 

@@ -85,6 +85,8 @@ bool MoveToUnusedName(const char *from, const char *to)
 
 bool DeleteIfPresent(const char *path) { return DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND; }
 
+bool IsLeadByte(char first) { return IsDBCSLeadByte((BYTE)first) != 0; }
+
 void OpenWithShell(WindowRef owner, const char *path)
 {
     ShellExecuteA((HWND)owner, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);

@@ -18,10 +18,18 @@ void LaunchTarget(WindowRef window, const char *path)
     HideMainWindow(window);
 }
 
+TypedText typedText;
+
+// A trail byte can be any letter's, and would launch that letter's slot.
 void LaunchTyped(WindowRef window, unsigned int character)
 {
+    char byte = (char)(character & 0xFF);
+    bool trailByte = typedText.trailByteNext;
+    typedText.trailByteNext = !trailByte && IsLeadByte(byte);
+    if (trailByte || typedText.trailByteNext)
+        return;
     int found[VISIBLE_SLOT_COUNT];
-    int count = FindSlotsByKey((char)(character & 0xFF), found);
+    int count = FindSlotsByKey(byte, found);
     for (int i = 0; i < count; i++)
         LaunchTarget(window, slotTable.slots[found[i]].path);
 }

@@ -4,12 +4,20 @@
 
 #include "common/platform.h"
 
+// Characters typed on the main window arrive a byte at a time: a Chinese
+// character as two WM_CHAR, its lead byte, then its trail byte.
+struct TypedText {
+    bool trailByteNext;  // the byte typed last was a lead byte
+};
+
+extern TypedText typedText;
+
 // Hands path to the shell's default action, then hides the main window,
 // whatever the shell answered.
 void LaunchTarget(WindowRef window, const char *path);
 
 // For WM_CHAR: launches every visible slot whose key is the character's low
-// byte, in row order.
+// byte, in row order; neither byte of a Chinese character launches.
 void LaunchTyped(WindowRef window, unsigned int character);
 
 // For a slot hotkey (ids 1, 2, 3, 5, 6, 7): every second press of a program

@@ -283,12 +283,16 @@ static bool RefuseLongPath()
 }
 
 // Both files are written in full beside the old ones, then moved in, path file
-// first. Any failure puts the old pair back as it was.
+// first. Any failure puts the old pair back as it was. Files held for good may
+// keep even that from happening: the files are then left as an interrupted
+// save leaves them, and are put right first, as at a start, before they are
+// written over.
 void SaveSettings()
 {
     if (RefuseLongPath())
         return;
     StartFileWork();
+    FinishInterruptedSave();
     for (Slot &slot : slotTable.slots)
         slot.length = (int)strlen(slot.path);
 

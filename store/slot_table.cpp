@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "common/platform.h"
+
 SlotTable slotTable;
 
 const SlotRow slotRows[VISIBLE_SLOT_COUNT] = {
@@ -14,10 +16,14 @@ const SlotRow slotRows[VISIBLE_SLOT_COUNT] = {
     {6, 6, 230, 19, 20, 21, 7},
 };
 
+// A key is one byte. A Chinese character cannot be one: half of it would show
+// as '?' and quietly become that key, so the slot gets none and the field is
+// emptied instead.
 bool SetSlotKey(int slot, const char *text)
 {
-    slotTable.slots[slot].key = text[0];
-    return text[0] != 0 && text[1] != 0;
+    bool halfCharacter = IsLeadByte(text[0]);
+    slotTable.slots[slot].key = halfCharacter ? 0 : text[0];
+    return text[0] != 0 && (halfCharacter || text[1] != 0);
 }
 
 void SetSlotPath(int slot, const char *text)
@@ -28,11 +34,12 @@ void SetSlotPath(int slot, const char *text)
     path[length] = 0;
 }
 
+// A slot without a key is found by no byte: Ctrl+@ types the character 0.
 int FindSlotsByKey(char key, int found[VISIBLE_SLOT_COUNT])
 {
     int count = 0;
     for (const SlotRow &row : slotRows) {
-        if (slotTable.slots[row.slot].key == key)
+        if (key != 0 && slotTable.slots[row.slot].key == key)
             found[count++] = row.slot;
     }
     return count;

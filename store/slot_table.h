@@ -37,12 +37,14 @@ struct SlotRow {
 // The visible slots in the order 0, 1, 2, 4, 5, 6.
 extern const SlotRow slotRows[VISIBLE_SLOT_COUNT];
 
-// Returns true when text held more than one byte, so the field must be cut.
+// The key becomes the text's first byte, or 0 when the text is empty or begins
+// with half a character. Returns true when the field must be set to the key
+// alone.
 bool SetSlotKey(int slot, const char *text);
 void SetSlotPath(int slot, const char *text);
 
 // Fills found with the visible slots whose key is key, in row order;
-// returns how many there are.
+// returns how many there are (none for 0, which no slot has as a key).
 int FindSlotsByKey(char key, int found[VISIBLE_SLOT_COUNT]);
 
 int SlotForHotkey(int id);

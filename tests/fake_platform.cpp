@@ -1,6 +1,5 @@
 #include "tests/fake_platform.h"
 
-#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -8,8 +7,9 @@
 
 FakePlatform fake;
 
-// A file another program holds shows when it is opened, moved or replaced, not
-// while it is written: in use, only those fail.
+// A file another program holds shows when it is opened, moved, replaced or
+// deleted, not while it is written: in use, only those fail. Moving and
+// deleting a file need the same access, so one fails when the other does.
 static bool FailsNow(bool opensOrMoves = true)
 {
     if (!opensOrMoves && fake.failsBusy)
@@ -23,8 +23,8 @@ static FILE *FileOf(Stream *stream) { return reinterpret_cast<FILE *>(stream); }
 
 int ShowNotice(const char *text, bool)
 {
-    fake.events += "notice " + std::string(text) + "\n";
-    return NOTICE_OK;
+    fake.notices.push_back(text);
+    return fake.noticeAnswer;
 }
 
 size_t ReadCurrentDirectory(char *buffer, size_t size) { return getcwd(buffer, size) ? strlen(buffer) : 0; }
@@ -43,12 +43,23 @@ bool FileWasBusy() { return fake.lastFailedBusy; }
 void PauseMilliseconds(int milliseconds) { fake.pausedMs += milliseconds; }
 bool ReplaceWithFile(const char *from, const char *to) { return !FailsNow() && rename(from, to) == 0; }
 bool MoveToUnusedName(const char *from, const char *to) { return !FailsNow() && link(from, to) == 0 && unlink(from) == 0; }
-bool DeleteIfPresent(const char *path) { return remove(path) == 0 || errno == ENOENT; }
-void OpenWithShell(WindowRef, const char *path) { fake.events += "shell " + std::string(path) + "\n"; }
+bool DeleteIfPresent(const char *path) { return access(path, F_OK) != 0 || (!FailsNow() && remove(path) == 0); }
+bool IsLeadByte(char first) { return (unsigned char)first >= 0x81 && (unsigned char)first <= 0xFE; }
+void OpenWithShell(WindowRef, const char *path) { fake.launches.push_back(path); }
+void HideMainWindow(WindowRef) {}
+void ShowMainWindow(WindowRef) {}
 
-// As on Windows, a key registered under an id that holds one is held beside it.
+// As on Windows, a key with the same modifiers held under another id or by
+// another program is refused, and a key registered under an id that holds one
+// is held beside it.
 bool RegisterKey(WindowRef, int id, int keyCode, int modifiers)
 {
+    for (const std::array<int, 3> &held : fake.hotkeys)
+        if (held[0] != id && held[1] == keyCode && ((held[2] ^ modifiers) & ~KEY_NO_REPEAT) == 0)
+            return false;
+    for (int code : fake.keysElsewhere)
+        if (code == keyCode)
+            return false;
     fake.hotkeys.push_back({id, keyCode, modifiers});
     return true;
 }

@@ -65,18 +65,14 @@ void TakeKeysPastInputMethod(HWND window)
         ImmAssociateContextEx(controlTable.controls[row.keyField], nullptr, 0);
 }
 
-// A key field holds one byte. Longer text is cut to its first byte, which
-// sends EN_UPDATE again, now with that byte alone. A Chinese character cannot
-// be a key: half of one would show as '?' and quietly become that key, so the
-// field is emptied instead.
+// A key field holds one byte. Other text is cut to the key the slot took,
+// which sends EN_UPDATE again, now with that byte alone or nothing.
 static void CopyKeyField(HWND field, int slot)
 {
     char text[3];  // enough to tell one byte from more
     GetWindowTextA(field, text, sizeof text);
     if (SetSlotKey(slot, text)) {
-        char kept[2] = {text[0], 0};
-        if (IsDBCSLeadByte((BYTE)text[0]))
-            kept[0] = 0;
+        char kept[2] = {slotTable.slots[slot].key, 0};
         SetWindowTextA(field, kept);
     }
 }
@@ -142,16 +138,6 @@ LRESULT OnLeftButtonDown(HWND window)
 
 LRESULT OnHotkey(HWND window, WPARAM id)
 {
-    switch (id) {
-    case HOTKEY_SHOW_WINDOW: ShowMainWindow(window); break;
-    case HOTKEY_ENABLE: EnableHotkeys(); break;
-    case HOTKEY_DISABLE: DisableHotkeys(); break;
-    default: {
-        int slot = SlotForHotkey((int)id);
-        if (slot != NO_SLOT)
-            LaunchFromHotkey(window, slot);
-        break;
-    }
-    }
+    HandleHotkey(window, (int)id);
     return 0;
 }

@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         remove(names[i]);
         if (size == 0 || !(data[0] & (1 << i)))
             continue;
-        size_t length = std::min<size_t>(i == 1 ? size - at : at < size ? data[at++] : 0, size - at);
+        size_t length = i == 1 ? size - at : at < size ? data[at++] : 0;
+        length = std::min(length, size - at);
         std::ofstream(names[i], std::ios::binary).write((const char *)data + at, (std::streamsize)length);
         at += length;
     }
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int load = 0; load < 2; load++) {
         slotTable = SlotTable();
         LoadSettings();
-        CHECK(fake.events.empty() && access("l.z.new", F_OK) != 0 && access("z.l.new", F_OK) != 0 && access("z.l.old", F_OK) != 0);
+        CHECK(fake.notices.empty() && access("l.z.new", F_OK) != 0 && access("z.l.new", F_OK) != 0 && access("z.l.old", F_OK) != 0);
         for (const Slot &slot : slotTable.slots)
             CHECK(memchr(slot.path, 0, PATH_SIZE) && slot.length >= 0 && slot.length <= 99 && strlen(slot.path) <= (size_t)slot.length);
         if (load == 0) {

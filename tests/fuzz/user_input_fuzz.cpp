@@ -1,0 +1,199 @@
+// Fuzz target of what a user types and pastes. Each input is a run of the
+// program: the steps a user takes, carried out through the program's own
+// functions as the window carries them out, against the recording stand-in.
+// After every step the target checks what must hold, against its own model of
+// what the twelve fields show.
+//
+// Input: steps of three bytes S A B, S modulo 8 saying what the user does;
+// bytes past the end read as 0. R is the row A modulo 6, 0 the top one.
+//   0 R N text  key field R set to N bytes, typed or pasted
+//   1 R N text  path field R set to N bytes, N + 256 when A >= 128
+//   2 C T       C typed on the window; a lead byte C comes with a trail byte T
+//   3 K X       the key with code K pressed anywhere; X odd: Cancel to a question
+//   4 X         the button F2, or F3 when X is odd
+//   5 F         Save; F & 31 is the file operation that fails, F & 32 makes it
+//               find its file busy (in use by another program), F & 64 for good
+//   6           start again: a new process loads what the Saves wrote
+//   7 K         another program takes the key with code K (once the main window
+//               lets go of it, if it holds it), or lets go of it
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "launch/hotkeys.h"
+#include "launch/launcher.h"
+#include "store/settings_files.h"
+#include "store/slot_table.h"
+#include "tests/fake_platform.h"
+
+#define CHECK(condition) \
+    ((condition) ? (void)0 : (fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition), abort()))
+
+enum { F1 = 0x70, F2 = 0x71, F3 = 0x72, ROWS = VISIBLE_SLOT_COUNT };
+
+// What the rows' fields show, top to bottom, and the hotkey switch. Saved: by
+// the last Save without a notice; tried: by the Saves with one since, whose
+// files a failure may have left for the next start to finish.
+struct Fields {
+    char key[ROWS];
+    std::string path[ROWS];
+    int hotkeysOn;
+};
+static Fields shown, saved;
+static std::vector<Fields> tried;
+
+static const uint8_t *input;
+static size_t inputSize, at;
+static int Next() { return at < inputSize ? input[at++] : 0; }
+
+// Code page 936: a lead byte and the byte after it are one character.
+static bool Lead(char byte) { return (unsigned char)byte >= 0x81 && (unsigned char)byte <= 0xFE; }
+// The key that types a character: 'A' to 'Z' for letters, '0' to '9' for digits.
+static int KeyOf(char c) { return c >= 'a' && c <= 'z' ? c - 32 : (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? c : 0; }
+// The window reads at most PATH_SIZE - 1 bytes of a path field.
+static std::string Cut(const std::string &path) { return path.substr(0, PATH_SIZE - 1); }
+static std::string Read(const char *name) { return {std::istreambuf_iterator<char>(std::ifstream(name, std::ios::binary).rdbuf()), {}}; }
+static int HolderOf(int code)  // the hotkey id of ours that holds the key, or -1
+{
+    auto held = std::find_if(fake.hotkeys.begin(), fake.hotkeys.end(), [&](auto &key) { return key[1] == code; });
+    return held == fake.hotkeys.end() ? -1 : (*held)[0];
+}
+
+// Right after F2, or a start with hotkeys on: F1 to F3, and the keys that type
+// the slots' keys, are ours unless another program holds them.
+static void CheckHeld()
+{
+    std::vector<int> codes = {F1, F2, F3};
+    for (int row = 0; row < ROWS && shown.hotkeysOn; row++)
+        codes.push_back(KeyOf(shown.key[row]));
+    for (int code : codes)
+        CHECK(code == 0 || HolderOf(code) >= 0 || std::count(fake.keysElsewhere.begin(), fake.keysElsewhere.end(), code));
+}
+
+// The slots and the switch hold what the fields show; the reserved slot, nothing.
+static bool Holds(const Fields &fields)
+{
+    bool same = slotTable.hotkeysRegistered == fields.hotkeysOn && slotTable.slots[RESERVED_SLOT].key == 0 &&
+                slotTable.slots[RESERVED_SLOT].path[0] == 0;
+    for (int row = 0; row < ROWS; row++)
+        same = same && slotTable.slots[slotRows[row].slot].key == fields.key[row] &&
+               slotTable.slots[slotRows[row].slot].path == Cut(fields.path[row]);
+    return same;
+}
+
+// A new process, which finds nothing beside the pair once it has loaded; the
+// window of the last one took its hotkeys along.
+static void Start()
+{
+    slotTable = SlotTable(), hotkeyTable = HotkeyTable(), typedText = TypedText();
+    fake.hotkeys.clear();
+    LoadSettings();
+    CHECK(std::distance(std::filesystem::directory_iterator(".."), {}) == 4);
+    shown = saved;
+    for (size_t i = 0; i < tried.size() && !Holds(shown); i++)
+        shown = tried[i];
+    saved = shown, tried.clear();
+    RegisterSystemHotkeys();
+    char refused[ROWS];
+    if (slotTable.hotkeysRegistered != 0)
+        RegisterSlotHotkeys(refused);
+    CheckHeld();
+}
+
+static void Step(int step)
+{
+    int a = Next(), b = Next(), row = a % ROWS, slot = slotRows[row].slot;
+    fake.notices.clear(), fake.launches.clear();
+    if (step < 2) {  // the field's text as the window hands it over: no 0 byte, a buffer just large enough
+        std::string text((const char *)input + at, std::min<size_t>(b + (step && a >= 128 ? 256 : 0), inputSize - at));
+        at += text.size();
+        text.resize(strlen(text.c_str()));
+        std::vector<char> copy(text.c_str(), text.c_str() + text.size() + 1);
+        if (step == 1) {
+            shown.path[row] = text;
+            SetSlotPath(slot, copy.data());
+        } else {  // the first character stays when it is one byte; a cut field is copied again
+            shown.key[row] = Lead(text[0]) ? 0 : text[0];
+            bool cut = SetSlotKey(slot, copy.data());
+            const char kept[2] = {slotTable.slots[slot].key, 0};
+            CHECK(std::string(cut ? kept : text) == std::string(&shown.key[row], shown.key[row] != 0) && !(cut && SetSlotKey(slot, kept)));
+        }
+    } else if (step == 2) {  // a Chinese character arrives as two WM_CHAR, its lead byte first
+        std::vector<std::string> expected;
+        LaunchTyped(nullptr, (unsigned)a);
+        if (Lead((char)a))
+            LaunchTyped(nullptr, 0x40u + (unsigned)b % 0xBF);
+        for (row = 0; row < ROWS; row++)
+            if (a != 0 && !Lead((char)a) && shown.key[row] == (char)a)
+                expected.push_back(Cut(shown.path[row]));
+        CHECK(fake.launches == expected && fake.notices.empty());
+    } else if (step == 3) {  // a press reaches the main window when it holds the key
+        fake.noticeAnswer = b & 1 ? NOTICE_CANCEL : NOTICE_OK;
+        int id = HolderOf(a);
+        if (id >= 0)
+            HandleHotkey(nullptr, id);
+        if (id >= 0 && (a == F2 || a == F3) && (shown.hotkeysOn = a == F2))
+            CheckHeld();
+        bool named = false;
+        for (row = 0; row < ROWS; row++)
+            named = named || (KeyOf(shown.key[row]) == a && fake.launches == std::vector<std::string>{Cut(shown.path[row])});
+        CHECK(named || fake.launches.empty());
+    } else if (step == 4) {  // only F2 tries again the function keys another program held
+        a & 1 ? DisableHotkeys() : EnableHotkeys();
+        if ((shown.hotkeysOn = !(a & 1)))
+            CheckHeld();
+    } else if (step == 5) {
+        std::string keys = Read("../l.z"), paths = Read("../z.l"), allPaths;
+        fake.fileSteps = fake.pausedMs = 0;
+        fake.failAtFileStep = a & 31, fake.failsBusy = a & 32, fake.failingSteps = a & 64 ? 1000 : 1;
+        SaveSettings();
+        bool failed = fake.failAtFileStep != 0 && fake.fileSteps >= fake.failAtFileStep, storable = true;
+        fake.failAtFileStep = 0;
+        for (const std::string &path : shown.path)
+            allPaths += Cut(path), storable = storable && Cut(path).size() <= 99;  // a length field holds two digits
+        // A Save without a notice wrote the pair in the start-up directory, the
+        // paths back to back; one with a notice left the pair as it was, unless
+        // the files were held for good or an earlier Save left its files; only
+        // a failure, or a path too long, makes a notice; no Save waits long.
+        CHECK(fake.notices.empty() ? Read("../l.z").size() == KEY_FILE_SIZE && Read("../z.l") == allPaths
+                                   : (Read("../l.z") == keys && Read("../z.l") == paths) || (a & 64) || !tried.empty());
+        CHECK(fake.pausedMs <= 1500 && (fake.notices.empty() || !storable || (failed && (a & 96) != 32)));
+        fake.notices.empty() ? (void)(saved = shown, tried.clear()) : tried.push_back(shown);
+    } else if (step == 6) {
+        Start();
+    } else {
+        auto found = std::find(fake.keysElsewhere.begin(), fake.keysElsewhere.end(), a);
+        found != fake.keysElsewhere.end() ? (void)fake.keysElsewhere.erase(found) : fake.keysElsewhere.push_back(a);
+    }
+    // After every step: the slots hold what the fields show; only typing and
+    // keys launch; the main window holds no key twice, none with auto-repeat,
+    // and none but F1 to F3 and, while hotkeys are on, letter and digit keys.
+    CHECK(Holds(shown) && (step == 2 || step == 3 || fake.launches.empty()));
+    for (const std::array<int, 3> &held : fake.hotkeys) {
+        CHECK(held[2] == KEY_NO_REPEAT && (KeyOf((char)held[1]) == held[1] ? shown.hotkeysOn : held[1] >= F1 && held[1] <= F3));
+        CHECK(std::count_if(fake.hotkeys.begin(), fake.hotkeys.end(), [&](auto &other) { return other[0] == held[0]; }) == 1);
+    }
+}
+
+// The start-up directory is tools/fuzz's; the current directory then moves
+// away from it, as the file dialog may move it.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static const char *directory = getenv("JUMPDECK_FUZZ_DIR");
+    static bool entered = directory && chdir(directory) == 0 && (CaptureStartupPaths(), LoadSettings(), true) &&
+                          (std::filesystem::create_directories("elsewhere"), chdir("elsewhere") == 0);
+    CHECK(entered && truncate("../l.z", 0) == 0 && truncate("../z.l", 0) == 0);  // as a first start leaves them
+    input = data, inputSize = size, at = 0;
+    fake = FakePlatform(), saved = Fields(), tried.clear();
+    Start();
+    while (at < inputSize)
+        Step(Next() % 8);
+    Step(6);  // the last start loads what the Saves wrote
+    return 0;
+}
