@@ -156,9 +156,12 @@ static void NameSaveFiles(SaveFileNames *names)
 // disk always belongs together:
 // - the new path file is still waiting: nothing was replaced yet, except that
 //   the old path file may have been moved aside; put it back;
-// - only the new key file is waiting: the path file was replaced; move the key
-//   file in when its lengths fit the path file, else (or when it cannot move)
-//   put the old path file back.
+// - only the new key file is waiting, beside the old path file moved aside:
+//   the path file was replaced; move the key file in when its lengths fit the
+//   path file, else (or when it cannot move) put the old path file back;
+// - a new key file alone is one that a failed save, which put the old pair
+//   back, could not delete (another program held it): its lengths may fit the
+//   old path file as well, so it goes.
 static void FinishInterruptedSave()
 {
     SaveFileNames names;
@@ -168,6 +171,8 @@ static void FinishInterruptedSave()
         if (FileExists(names.oldPaths))
             ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
         DeleteWhenFree(names.newPaths);
+        DeleteWhenFree(names.newKeys);
+    } else if (!FileExists(names.oldPaths)) {
         DeleteWhenFree(names.newKeys);
     } else if (Stream *keys = OpenWhenFree(names.newKeys, "rb")) {
         unsigned char keyBytes[KEY_FILE_SIZE];
