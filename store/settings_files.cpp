@@ -151,17 +151,36 @@ static void NameSaveFiles(SaveFileNames *names)
     Append(names->oldPaths, sizeof names->oldPaths, OLD_SUFFIX);
 }
 
+// Whether the key file holds all its bytes and its lengths add up to the size
+// of the path file: whether the two belong together.
+static bool FitsPathFile(const char *keyFile)
+{
+    Stream *keys = OpenWhenFree(keyFile, "rb");
+    if (keys == nullptr)
+        return false;
+    unsigned char keyBytes[KEY_FILE_SIZE];
+    bool complete = StreamSize(keys) == KEY_FILE_SIZE && ReadStream(keys, keyBytes, KEY_FILE_SIZE) == KEY_FILE_SIZE;
+    CloseStream(keys);
+    long pathFileSize = -1;
+    if (Stream *paths = OpenWhenFree(startupPaths.pathFile, "rb")) {
+        pathFileSize = StreamSize(paths);
+        CloseStream(paths);
+    }
+    return complete && SumOfLengths(keyBytes) == pathFileSize;
+}
+
 // A save moves the new path file in before the new key file. If the program
 // stopped between the steps, finish or undo the save here, so that the pair on
 // disk always belongs together:
 // - the new path file is still waiting: nothing was replaced yet, except that
 //   the old path file may have been moved aside; put it back;
-// - only the new key file is waiting, beside the old path file moved aside:
-//   the path file was replaced; move the key file in when its lengths fit the
-//   path file, else (or when it cannot move) put the old path file back;
-// - a new key file alone is one that a failed save, which put the old pair
-//   back, could not delete (another program held it): its lengths may fit the
-//   old path file as well, so it goes.
+// - only the new key file is waiting, and the old path file was moved aside,
+//   or the key file on disk does not fit the path file: the path file was
+//   replaced; move the new key file in when its lengths fit the path file,
+//   else (or when it cannot move) put the old path file back;
+// - only the new key file is waiting, beside a pair that belongs together: a
+//   failed save, which put the old pair back, could not delete it (another
+//   program held it); its lengths may fit the old path file as well, so it goes.
 static void FinishInterruptedSave()
 {
     SaveFileNames names;
@@ -172,19 +191,9 @@ static void FinishInterruptedSave()
             ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
         DeleteWhenFree(names.newPaths);
         DeleteWhenFree(names.newKeys);
-    } else if (!FileExists(names.oldPaths)) {
-        DeleteWhenFree(names.newKeys);
-    } else if (Stream *keys = OpenWhenFree(names.newKeys, "rb")) {
-        unsigned char keyBytes[KEY_FILE_SIZE];
-        bool complete = StreamSize(keys) == KEY_FILE_SIZE && ReadStream(keys, keyBytes, KEY_FILE_SIZE) == KEY_FILE_SIZE;
-        CloseStream(keys);
-        long pathFileSize = -1;
-        if (Stream *paths = OpenWhenFree(startupPaths.pathFile, "rb")) {
-            pathFileSize = StreamSize(paths);
-            CloseStream(paths);
-        }
-        if (!complete || SumOfLengths(keyBytes) != pathFileSize ||
-            !ReplaceWhenFree(names.newKeys, startupPaths.keyFile)) {
+    } else if (FileExists(names.newKeys)) {
+        bool replaced = FileExists(names.oldPaths) || !FitsPathFile(startupPaths.keyFile);
+        if (!replaced || !FitsPathFile(names.newKeys) || !ReplaceWhenFree(names.newKeys, startupPaths.keyFile)) {
             if (FileExists(names.oldPaths))
                 ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
             DeleteWhenFree(names.newKeys);
