@@ -29,8 +29,8 @@
 //           starts N [ARGS] (of the marker; those with ARGS), hidden, shown (and in front), shows
 //           FIELD TEXT, focus CONTROL, window PART (of a title; then closed),
 //           running, in front (shown and in front by itself), context
-//           CONTROL none|some (its input context, for an input method), folder
-//           (the program's current directory is its start-up folder), picture
+//           CONTROL none|some (its input context, for an input method),
+//           directory (the program's current one is its start-up folder), picture
 //           (the window as the screen shows it, at the display's scale, kept as
 //           jumpdeck-window.bmp beside the test program, for a person to see)
 // Fields and controls: key1-key6, path1-path6, browse1-browse6 by row, save,
@@ -144,6 +144,20 @@ inline std::string Beside(const std::string &name)
     return path + name;
 }
 
+// The shown main window of a Jumpdeck, of the process given, or of any; found
+// by its class, as other windows may have Jumpdeck in their titles (a folder
+// window of the test archive).
+inline HWND DeckOf(DWORD process = 0)
+{
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "DECKWND", nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (IsWindowVisible(window) && (process == 0 || owner == process))
+            return window;
+    }
+    return nullptr;
+}
+
 // A shown top-level window with part in its title.
 inline HWND FindShown(const std::string &part)
 {
@@ -172,6 +186,7 @@ protected:
         if ((GetACP() == 936) != chinese)
             GTEST_SKIP() << "the ANSI code page is " << GetACP() << (chinese ? ", not 936: Jumpdeck's Chinese texts cannot be compared"
                                                                             : ": Jumpdeck's texts read right, nothing to explain");
+        ASSERT_TRUE(WaitUntil([] { return !DeckOf(); })) << "another Jumpdeck is running, holding F1 to F3: close it first";
         if (root.empty()) {
             char temp[MAX_PATH] = "";
             GetShortPathNameA(std::string(temp, GetTempPathA(MAX_PATH, temp)).c_str(), temp, MAX_PATH);
@@ -360,7 +375,7 @@ protected:
         job = CreateJobObjectA(nullptr, nullptr);
         ASSERT_TRUE(SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
                     (process = Launch(dir)) != nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return (deck = FindShown("Jumpdeck")) != nullptr; }, 10000));
+        ASSERT_TRUE(WaitUntil([&] { return (deck = DeckOf(GetProcessId(process))) != nullptr; }, 10000));
         // The window shows before its keys are registered. Once a posted click
         // has moved the focus into a field, the program is in its message loop
         // with every key in place; a click on the background takes it back.
@@ -498,7 +513,7 @@ protected:
                 EXPECT_TRUE(WaitForInputIdle(beside, 10000) == 0 && WaitForSingleObject(beside, 300) == WAIT_TIMEOUT);
             } else if (verb == "context") {
                 EXPECT_EQ(CallInProgram("imm32", "ImmGetContext", Control(name)) != 0, text == "some");
-            } else if (step == "folder") {
+            } else if (step == "directory") {
                 EXPECT_NE(CallInProgram("kernel32", "GetFileAttributesA", "Jumpdeck.exe"), INVALID_FILE_ATTRIBUTES);
             } else if (step == "in front") {
                 EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == deck && !IsIconic(deck); })) << Scene(deck);

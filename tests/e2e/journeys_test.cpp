@@ -65,20 +65,20 @@ TEST_F(Journey, DataFilesAsLoadedAndSavedAgain)
 // one runs beside it.
 TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
 {
-    std::ofstream(In("note.txt")) << "hello";
-    ASSERT_TRUE(CreateDirectoryA(In("folder").c_str(), nullptr));
+    std::ofstream(In("jd-note.txt")) << "hello";
+    ASSERT_TRUE(CreateDirectoryA(In("jd-folder").c_str(), nullptr));
     Run({"start", "picture", "empty l.z", "empty z.l", "empty 生命手册.txt", "type key1 a", "type path1 {dir}\\marker.exe",
-         "paste key2 bc", "shows key2 b", "type path2 {dir}\\note.txt", "paste key3 中", "type key3 x",
-         "paste path3 D:\\游戏", "shows path3 D:\\游戏", "type key4 a", "type path4 {dir}\\folder", "type key5 5",
+         "paste key2 bc", "shows key2 b", "type path2 {dir}\\jd-note.txt", "paste key3 中", "type key3 x",
+         "paste path3 D:\\游戏", "shows path3 D:\\游戏", "type key4 a", "type path4 {dir}\\jd-folder", "type key5 5",
          "type path5 D:/games", "type key6 6", "type path6 E:\\", "click save",
-         "files abx.a56|{dir}\\marker.exe|{dir}\\note.txt|D:\\游戏||{dir}\\folder|D:/games|E:\\|0", "no notice",
-         "key A", "starts 1", "window folder", "hidden", "key F1", "shown", "key B", "window note.txt", "hidden",
-         "key F1", "shown", "key A", "starts 2", "window folder", "hidden", "key F1", "shown", "key Z", "running",
-         "shown", "starts 2", "set path2 {dir}\\note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
-         "files abx.a56|{dir}\\marker.exe|{dir}\\note.txt|D:\\游戏||{dir}\\folder|D:/games|E:\\|0", "start", "shows key1 a",
-         "shows path1 {dir}\\marker.exe", "shows key2 b", "shows path2 {dir}\\note.txt", "key A", "starts 3",
-         "window folder", "hidden", "beside 别处", "empty 别处\\l.z", "other", "again", "in front", "running", "minimize",
-         "other", "again", "in front", "key A", "starts 4", "window folder", "hidden"});
+         "files abx.a56|{dir}\\marker.exe|{dir}\\jd-note.txt|D:\\游戏||{dir}\\jd-folder|D:/games|E:\\|0", "no notice",
+         "key A", "starts 1", "window jd-folder", "hidden", "key F1", "shown", "key B", "window jd-note.txt", "hidden",
+         "key F1", "shown", "key A", "starts 2", "window jd-folder", "hidden", "key F1", "shown", "key Z", "running",
+         "shown", "starts 2", "set path2 {dir}\\jd-note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
+         "files abx.a56|{dir}\\marker.exe|{dir}\\jd-note.txt|D:\\游戏||{dir}\\jd-folder|D:/games|E:\\|0", "start", "shows key1 a",
+         "shows path1 {dir}\\marker.exe", "shows key2 b", "shows path2 {dir}\\jd-note.txt", "key A", "starts 3",
+         "window jd-folder", "hidden", "beside 别处", "empty 别处\\l.z", "other", "again", "in front", "running", "minimize",
+         "other", "again", "in front", "key A", "starts 4", "window jd-folder", "hidden"});
 }
 
 // The switch saved on takes effect, silently, at the start. A bound letter
@@ -143,7 +143,7 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
         }
         Run({"shows path" + std::string(1, *rows) + " " + file});
     }
-    Run({"folder", "click save", "files |" + shortcut + "|" + chosen + "|" + chosen + "||" + chosen + "|" + chosen + "|" + chosen + "|0"});
+    Run({"directory", "click save", "files |" + shortcut + "|" + chosen + "|" + chosen + "||" + chosen + "|" + chosen + "|" + chosen + "|0"});
     for (int press = 1; press <= 2; press++) {
         std::string manual;
         Run({"click manual", "window 生命手册", "shown"});
