@@ -54,7 +54,8 @@ TEST_F(Journey, DataFilesAsLoadedAndSavedAgain)
 }
 
 // The window as the display shows it is kept for a person to look at. A key
-// field keeps one character. Save gives the focus back to the window,
+// field keeps one character; paths are typed as short as the fields take
+// them, relative to the program's folder. Save gives the focus back to the window,
 // where a typed key launches every slot that has it, without the question
 // that guards hotkeys, and hides the window; F1 shows it. A program starts, a
 // text file opens in the editor, a folder in a folder window; an unbound
@@ -67,16 +68,16 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
 {
     std::ofstream(In("jd-note.txt")) << "hello";
     ASSERT_TRUE(CreateDirectoryA(In("jd-folder").c_str(), nullptr));
-    Run({"start", "picture", "empty l.z", "empty z.l", "empty 生命手册.txt", "type key1 a", "type path1 {dir}\\marker.exe",
-         "paste key2 bc", "shows key2 b", "type path2 {dir}\\jd-note.txt", "paste key3 中", "type key3 x",
-         "paste path3 D:\\游戏", "shows path3 D:\\游戏", "type key4 a", "type path4 {dir}\\jd-folder", "type key5 5",
+    Run({"start", "picture", "empty l.z", "empty z.l", "empty 生命手册.txt", "type key1 a", "type path1 marker.exe",
+         "paste key2 bc", "shows key2 b", "type path2 jd-note.txt", "paste key3 中", "type key3 x",
+         "paste path3 D:\\游戏", "shows path3 D:\\游戏", "type key4 a", "type path4 jd-folder", "type key5 5",
          "type path5 D:/games", "type key6 6", "type path6 E:\\", "click save",
-         "files abx.a56|{dir}\\marker.exe|{dir}\\jd-note.txt|D:\\游戏||{dir}\\jd-folder|D:/games|E:\\|0", "no notice",
+         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|D:/games|E:\\|0", "no notice",
          "key A", "starts 1", "window jd-folder", "hidden", "key F1", "shown", "key B", "window jd-note.txt", "hidden",
          "key F1", "shown", "key A", "starts 2", "window jd-folder", "hidden", "key F1", "shown", "key Z", "running",
-         "shown", "starts 2", "set path2 {dir}\\jd-note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
-         "files abx.a56|{dir}\\marker.exe|{dir}\\jd-note.txt|D:\\游戏||{dir}\\jd-folder|D:/games|E:\\|0", "start", "shows key1 a",
-         "shows path1 {dir}\\marker.exe", "shows key2 b", "shows path2 {dir}\\jd-note.txt", "key A", "starts 3",
+         "shown", "starts 2", "set path2 jd-note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
+         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|D:/games|E:\\|0", "start", "shows key1 a",
+         "shows path1 marker.exe", "shows key2 b", "shows path2 jd-note.txt", "key A", "starts 3",
          "window jd-folder", "hidden", "beside 别处", "empty 别处\\l.z", "other", "again", "in front", "running", "minimize",
          "other", "again", "in front", "key A", "starts 4", "window jd-folder", "hidden"});
 }
