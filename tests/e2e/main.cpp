@@ -24,6 +24,7 @@ struct ResultLine : testing::EmptyTestEventListener {
                 why = (part.skipped() ? "" : part.file_name() + (":" + std::to_string(part.line_number())) + ": ") + part.summary();
         }
         std::replace(why.begin(), why.end(), '\n', ' ');
+        why.erase(why.find_last_not_of(' ') + 1);
         char file[MAX_PATH];
         if (GetEnvironmentVariableA("JUMPDECK_TEST_RESULTS", file, MAX_PATH))
             std::ofstream(file, std::ios::app) << (result.Failed() ? "failed" : !result.Skipped() ? "passed"
