@@ -181,13 +181,16 @@ static void Step(int step)
     }
 }
 
-// The start-up directory is tools/fuzz's; the current directory then moves
-// away from it, as the file dialog may move it.
+// The start-up directory is a folder of this process in tools/fuzz's, so that
+// the workers of a run with -fork or -jobs never share one; the current
+// directory then moves away from it, as the file dialog may move it.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const char *directory = getenv("JUMPDECK_FUZZ_DIR");
-    static bool entered = directory && chdir(directory) == 0 && (CaptureStartupPaths(), LoadSettings(), true) &&
-                          (std::filesystem::create_directories("elsewhere"), chdir("elsewhere") == 0);
+    static const char *root = getenv("JUMPDECK_FUZZ_DIR");
+    static std::filesystem::path directory = std::filesystem::path(root ? root : "") / std::to_string(getpid());
+    static bool entered = root && std::filesystem::create_directories(directory) && chdir(directory.c_str()) == 0 &&
+                          (CaptureStartupPaths(), LoadSettings(), true) &&
+                          (std::filesystem::create_directory("elsewhere"), chdir("elsewhere") == 0);
     CHECK(entered && truncate("../l.z", 0) == 0 && truncate("../z.l", 0) == 0);  // as a first start leaves them
     input = data, inputSize = size, at = 0;
     fake = FakePlatform(), saved = Fields(), tried.clear();
