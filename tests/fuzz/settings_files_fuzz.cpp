@@ -12,7 +12,9 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "store/settings_files.h"
 #include "store/slot_table.h"
@@ -24,8 +26,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // A start-up directory of its own, which tools/fuzz makes.
-    static bool entered = getenv("JUMPDECK_FUZZ_DIR") && chdir(getenv("JUMPDECK_FUZZ_DIR")) == 0;
+    // A start-up directory of this process in tools/fuzz's, so that the
+    // workers of a run with -fork or -jobs never share one.
+    static const char *root = getenv("JUMPDECK_FUZZ_DIR");
+    static std::filesystem::path directory = std::filesystem::path(root ? root : "") / std::to_string(getpid());
+    static bool entered = root && std::filesystem::create_directories(directory) && chdir(directory.c_str()) == 0;
     CHECK(entered);
     const char *names[] = {"l.z", "z.l", "l.z.new", "z.l.new", "z.l.old"};
     size_t at = size > 0 ? 1 : 0;
