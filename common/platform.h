@@ -54,8 +54,14 @@ bool DeleteIfPresent(const char *path);
 // character's lead byte). Alone it is half a character.
 bool IsLeadByte(char first);
 
-// The shell's default action on a path; the result is of no interest.
-void OpenWithShell(WindowRef owner, const char *path);
+// The shell's default action on a path, with no error box of the shell's own.
+// Returns SHELL_OPENED; SHELL_DECLINED when the user said no to a question
+// the shell asked (the administrator prompt of a program that needs it, the
+// warning before a downloaded program); else the shell's error code, 0 to 32:
+// 2 not found, 3 a folder on the way not found, 5 access denied, 8 (or 0) too
+// little memory, 27 and 31 no program for this kind of file.
+enum { SHELL_OPENED = -1, SHELL_DECLINED = -2 };
+int OpenWithShell(WindowRef owner, const char *path);
 
 void HideMainWindow(WindowRef window);
 void ShowMainWindow(WindowRef window);

@@ -87,9 +87,27 @@ bool DeleteIfPresent(const char *path) { return DeleteFileA(path) || GetLastErro
 
 bool IsLeadByte(char first) { return IsDBCSLeadByte((BYTE)first) != 0; }
 
-void OpenWithShell(WindowRef owner, const char *path)
+// The program names every failure itself, in its own words: the shell shows
+// none of its error boxes (SEE_MASK_FLAG_NO_UI), so nothing is said twice. A
+// shell may report a folder missing on the way as a file not found, and say
+// which only in the thread's last error.
+int OpenWithShell(WindowRef owner, const char *path)
 {
-    ShellExecuteA((HWND)owner, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
+    SHELLEXECUTEINFOA execute = {};
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_FLAG_NO_UI;
+    execute.hwnd = (HWND)owner;
+    execute.lpFile = path;
+    execute.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExA(&execute))
+        return SHELL_OPENED;
+    DWORD error = GetLastError();
+    int code = (int)(INT_PTR)execute.hInstApp;
+    if (error == ERROR_CANCELLED)
+        return SHELL_DECLINED;
+    if (code == SE_ERR_FNF && error == ERROR_PATH_NOT_FOUND)
+        return SE_ERR_PNF;
+    return code;
 }
 
 void HideMainWindow(WindowRef window) { ShowWindow((HWND)window, SW_HIDE); }

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "common/open_targets.h"
 #include "store/slot_table.h"
 
 static const char PROGRAM_MARK[] = ".exe";
@@ -12,10 +13,19 @@ bool IsProgramTarget(const char *path)
     return strstr(path, PROGRAM_MARK) != nullptr;
 }
 
-void LaunchTarget(WindowRef window, const char *path)
+// The window gets out of the way only once everything the key stands for has
+// opened; a target that did not is named, and the window stays to mend it.
+static bool LaunchTargets(WindowRef window, const char *const paths[], int count)
 {
-    OpenWithShell(window, path);
-    HideMainWindow(window);
+    bool opened = OpenTargets(window, paths, count) == count;
+    if (opened)
+        HideMainWindow(window);
+    return opened;
+}
+
+bool LaunchTarget(WindowRef window, const char *path)
+{
+    return LaunchTargets(window, &path, 1);
 }
 
 TypedText typedText;
@@ -29,21 +39,24 @@ void LaunchTyped(WindowRef window, unsigned int character)
     if (trailByte || typedText.trailByteNext)
         return;
     int found[VISIBLE_SLOT_COUNT];
+    const char *paths[VISIBLE_SLOT_COUNT];
     int count = FindSlotsByKey(byte, found);
     for (int i = 0; i < count; i++)
-        LaunchTarget(window, slotTable.slots[found[i]].path);
+        paths[i] = slotTable.slots[found[i]].path;
+    if (count > 0)
+        LaunchTargets(window, paths, count);
 }
 
 // A hotkey is easily pressed twice by accident, and a second copy of a program
-// is rarely wanted: after a hotkey started a program, the next press asks.
+// is rarely wanted: after a hotkey started a program, the next press asks. A
+// launch that failed started nothing, so the next press does not ask.
 void LaunchFromHotkey(WindowRef window, int slot)
 {
     Slot &target = slotTable.slots[slot];
     if (!IsProgramTarget(target.path)) {
         LaunchTarget(window, target.path);
     } else if (!target.repeatPending) {
-        LaunchTarget(window, target.path);
-        target.repeatPending = 1;
+        target.repeatPending = LaunchTarget(window, target.path);
     } else if (ShowNotice(REPEAT_QUESTION, true) == NOTICE_OK) {
         LaunchTarget(window, target.path);
         target.repeatPending = 0;

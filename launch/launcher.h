@@ -12,12 +12,14 @@ struct TypedText {
 
 extern TypedText typedText;
 
-// Hands path to the shell's default action, then hides the main window,
-// whatever the shell answered.
-void LaunchTarget(WindowRef window, const char *path);
+// Hands path to the shell's default action, then hides the main window; or,
+// when it did not open, names it and why, and leaves the window shown. Returns
+// whether it opened.
+bool LaunchTarget(WindowRef window, const char *path);
 
 // For WM_CHAR: launches every visible slot whose key is the character's low
-// byte, in row order; neither byte of a Chinese character launches.
+// byte, in row order, and hides the window once all of them opened; neither
+// byte of a Chinese character launches.
 void LaunchTyped(WindowRef window, unsigned int character);
 
 // For a slot hotkey (ids 1, 2, 3, 5, 6, 7): every second press of a program

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "common/open_targets.h"
 #include "store/settings_files.h"
 
 const char MANUAL_FILE_NAME[] = "生命手册.txt";
@@ -36,5 +37,6 @@ void WriteManual()
 void OpenManual(WindowRef owner)
 {
     WriteManual();
-    OpenWithShell(owner, startupPaths.manual);
+    const char *manual = startupPaths.manual;
+    OpenTargets(owner, &manual, 1);
 }

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "common/platform.h"
+#include "common/text.h"
 #include "store/busy_files.h"
 #include "store/manual.h"
 #include "store/slot_table.h"
@@ -19,23 +20,14 @@ static const char PATH_FILE_NAME[] = "z.l";
 static const char NEW_SUFFIX[] = ".new";
 static const char OLD_SUFFIX[] = ".old";
 
-// Adds text to the zero-terminated text in buffer, never past its size.
-static void Append(char *buffer, size_t size, const char *text)
-{
-    size_t used = strnlen(buffer, size - 1);
-    size_t length = strnlen(text, size - 1 - used);
-    memcpy(buffer + used, text, length);
-    buffer[used + length] = 0;
-}
-
 static void JoinPath(char *buffer, size_t size, const char *directory, const char *name)
 {
     const char separator[2] = {PATH_SEPARATOR, 0};
     buffer[0] = 0;
-    Append(buffer, size, directory);
+    AppendText(buffer, size, directory);
     if (directory[0] != 0)
-        Append(buffer, size, separator);
-    Append(buffer, size, name);
+        AppendText(buffer, size, separator);
+    AppendText(buffer, size, name);
 }
 
 void CaptureStartupPaths()
@@ -143,12 +135,12 @@ struct SaveFileNames {
 static void NameSaveFiles(SaveFileNames *names)
 {
     names->newKeys[0] = names->newPaths[0] = names->oldPaths[0] = 0;
-    Append(names->newKeys, sizeof names->newKeys, startupPaths.keyFile);
-    Append(names->newKeys, sizeof names->newKeys, NEW_SUFFIX);
-    Append(names->newPaths, sizeof names->newPaths, startupPaths.pathFile);
-    Append(names->newPaths, sizeof names->newPaths, NEW_SUFFIX);
-    Append(names->oldPaths, sizeof names->oldPaths, startupPaths.pathFile);
-    Append(names->oldPaths, sizeof names->oldPaths, OLD_SUFFIX);
+    AppendText(names->newKeys, sizeof names->newKeys, startupPaths.keyFile);
+    AppendText(names->newKeys, sizeof names->newKeys, NEW_SUFFIX);
+    AppendText(names->newPaths, sizeof names->newPaths, startupPaths.pathFile);
+    AppendText(names->newPaths, sizeof names->newPaths, NEW_SUFFIX);
+    AppendText(names->oldPaths, sizeof names->oldPaths, startupPaths.pathFile);
+    AppendText(names->oldPaths, sizeof names->oldPaths, OLD_SUFFIX);
 }
 
 // Whether the key file holds all its bytes and its lengths add up to the size
@@ -287,8 +279,8 @@ static bool RefuseLongPath()
         if (strlen(slotTable.slots[row.slot].path) > LONGEST_STORABLE_PATH) {
             const char rowNumber[2] = {(char)('0' + row.row), 0};
             char text[64] = "第";
-            Append(text, sizeof text, rowNumber);
-            Append(text, sizeof text, "行的路径超过99字节，未保存");
+            AppendText(text, sizeof text, rowNumber);
+            AppendText(text, sizeof text, "行的路径超过99字节，未保存");
             ShowNotice(text, false);
             return true;
         }

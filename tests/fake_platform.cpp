@@ -45,9 +45,16 @@ bool ReplaceWithFile(const char *from, const char *to) { return !FailsNow() && r
 bool MoveToUnusedName(const char *from, const char *to) { return !FailsNow() && link(from, to) == 0 && unlink(from) == 0; }
 bool DeleteIfPresent(const char *path) { return access(path, F_OK) != 0 || (!FailsNow() && remove(path) == 0); }
 bool IsLeadByte(char first) { return (unsigned char)first >= 0x81 && (unsigned char)first <= 0xFE; }
-void OpenWithShell(WindowRef, const char *path) { fake.launches.push_back(path); }
-void HideMainWindow(WindowRef) {}
-void ShowMainWindow(WindowRef) {}
+int OpenWithShell(WindowRef, const char *path)
+{
+    fake.launches.push_back(path);
+    const char *star = strchr(path, '*');
+    int code = star ? (unsigned char)star[1] % 34 : SHELL_OPENED;
+    fake.answers.push_back(code == 33 ? SHELL_DECLINED : code);
+    return fake.answers.back();
+}
+void HideMainWindow(WindowRef) { fake.windowHidden = true; }
+void ShowMainWindow(WindowRef) { fake.windowHidden = false; }
 
 // As on Windows, a key with the same modifiers held under another id or by
 // another program is refused, and a key registered under an id that holds one
