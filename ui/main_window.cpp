@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <imm.h>
+#include <string.h>
 
 #include "launch/hotkeys.h"
 #include "launch/launcher.h"
@@ -11,6 +12,8 @@
 
 // One entry, all files; the literal's own terminator ends the list.
 static const char BROWSE_FILTER[] = "所有文件(*.*)\0*.*\0";
+static const char UNKEPT_NAME_NOTICE[] =
+    "所选文件的名字里有无法保存的字符，不能绑定。\n可以给它建一个名字简单的快捷方式，再绑定这个快捷方式。";
 
 // The file dialog's DLL brings the common controls and more with it. Linked
 // in, it would be loaded at every start for a dialog most runs never open; it
@@ -31,7 +34,9 @@ static OpenFileDialog LoadOpenFileDialog()
 // short path, would be lost. On Windows the dialog moves the current directory
 // to the folder browsed last, which would stay in use all day (it could not be
 // deleted, a USB stick not ejected) and become the start-in folder of every
-// later launch: it is put back.
+// later launch: it is put back. A character of the file's name that the code
+// page lacks comes back as '?', which no file name holds: such a path would
+// never open, so it never reaches the field.
 void BrowseForFile(HWND pathField)
 {
     OpenFileDialog getOpenFileName = LoadOpenFileDialog();
@@ -50,7 +55,9 @@ void BrowseForFile(HWND pathField)
     BOOL chose = getOpenFileName(&dialog);
     if (directoryLength > 0 && directoryLength < sizeof directory)
         SetCurrentDirectoryA(directory);
-    if (chose)
+    if (chose && strchr(chosen, '?') != nullptr)
+        ShowNotice(UNKEPT_NAME_NOTICE, false);
+    else if (chose)
         SetWindowTextA(pathField, chosen);  // its EN_UPDATE stores the path
 }
 
