@@ -23,6 +23,8 @@ struct ResultLine : testing::EmptyTestEventListener {
             if (!part.passed())
                 why = (part.skipped() ? "" : part.file_name() + (":" + std::to_string(part.line_number())) + ": ") + part.summary();
         }
+        for (int i = 0; i < result.test_property_count() && why.empty(); i++)
+            why = result.GetTestProperty(i).value();
         std::replace(why.begin(), why.end(), '\n', ' ');
         why.erase(why.find_last_not_of(' ') + 1);
         char file[MAX_PATH];
