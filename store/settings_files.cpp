@@ -49,14 +49,21 @@ static bool FileExists(const char *path)
     return true;
 }
 
+// Opened for appending, a missing file is made empty and a present one keeps
+// its bytes.
+static bool CreateEmpty(const char *path)
+{
+    Stream *stream = OpenWhenFree(path, "ab");
+    return stream != nullptr && CloseStream(stream);
+}
+
 // Creates the file empty unless it can be read; reports a failure. Returns
 // true when it made the file.
 static bool CreateIfMissing(const char *path)
 {
     if (FileExists(path))
         return false;
-    Stream *stream = OpenWhenFree(path, "ab");
-    if (stream != nullptr && CloseStream(stream))
+    if (CreateEmpty(path))
         return true;
     ShowNotice(FILE_FAILURE_NOTICE, false);
     return false;
@@ -161,36 +168,32 @@ static bool FitsPathFile(const char *keyFile)
     return complete && SumOfLengths(keyBytes) == pathFileSize;
 }
 
-// A save moves the new path file in before the new key file. If the program
-// stopped between the steps, finish or undo the save here, so that the pair on
-// disk always belongs together:
-// - the new path file is still waiting: nothing was replaced yet, except that
-//   the old path file may have been moved aside; put it back;
-// - only the new key file is waiting, and the old path file was moved aside,
-//   or the key file on disk does not fit the path file: the path file was
-//   replaced; move the new key file in when its lengths fit the path file,
-//   else (or when it cannot move) put the old path file back;
-// - only the new key file is waiting, beside a pair that belongs together: a
-//   failed save, which put the old pair back, could not delete it (another
-//   program held it); its lengths may fit the old path file as well, so it goes.
+// A save moves the old path file aside to "z.l.old" (an empty one, made
+// first, when there is none), moves the new path file in, then the new key
+// file. So the new path file is in, waiting for its key file, exactly while
+// the old path file is aside and no new path file waits. If the program
+// stopped between the steps, finish or undo the save here, so that the pair
+// on disk always belongs together:
+// - the new path file is in and the new key file, waiting, fits it: the save
+//   stopped between its moves; move the key file in;
+// - any other new file waiting is undone, the old path file put back. A new
+//   key file beside a path file that was never moved aside is a failed save's
+//   leftover, which could not be deleted: however well its lengths fit, the
+//   path file is not the one it was written with.
+// The old path file is deleted only once the pair is whole again.
 static void FinishInterruptedSave()
 {
     SaveFileNames names;
     NameSaveFiles(&names);
-
-    if (FileExists(names.newPaths)) {
-        if (FileExists(names.oldPaths))
-            ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
-        DeleteWhenFree(names.newPaths);
-        DeleteWhenFree(names.newKeys);
-    } else if (FileExists(names.newKeys)) {
-        bool replaced = FileExists(names.oldPaths) || !FitsPathFile(startupPaths.keyFile);
-        if (!replaced || !FitsPathFile(names.newKeys) || !ReplaceWhenFree(names.newKeys, startupPaths.keyFile)) {
-            if (FileExists(names.oldPaths))
-                ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
-            DeleteWhenFree(names.newKeys);
-        }
-    }
+    bool aside = FileExists(names.oldPaths), pathsIn = !FileExists(names.newPaths);
+    bool keysWaiting = FileExists(names.newKeys);
+    bool finished = pathsIn && keysWaiting && aside && FitsPathFile(names.newKeys) &&
+                    ReplaceWhenFree(names.newKeys, startupPaths.keyFile);
+    bool undo = !pathsIn || (keysWaiting && !finished);
+    if (undo && aside && !ReplaceWhenFree(names.oldPaths, startupPaths.pathFile))
+        return;  // left as it is for the next start
+    DeleteWhenFree(names.newPaths);
+    DeleteWhenFree(names.newKeys);
     DeleteWhenFree(names.oldPaths);
 }
 
@@ -305,24 +308,23 @@ void SaveSettings()
     SaveFileNames names;
     NameSaveFiles(&names);
 
-    bool saved = false;
-    if (WriteNewPathFile(names.newPaths) && WriteNewKeyFile(names.newKeys)) {
-        // The old path file is moved aside, not overwritten, so that it can
-        // come back. The new one then only takes a free name: whatever else
-        // stands there (a folder, a file that cannot be read) stays untouched.
-        bool present = FileExists(startupPaths.pathFile);
-        if (!present || ReplaceWhenFree(startupPaths.pathFile, names.oldPaths)) {
-            bool pathsIn = MoveToUnusedNameWhenFree(names.newPaths, startupPaths.pathFile);
-            saved = pathsIn && ReplaceWhenFree(names.newKeys, startupPaths.keyFile);
-            if (!saved && present)
-                ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
-            else if (!saved && pathsIn)
-                DeleteWhenFree(startupPaths.pathFile);
-        }
+    // The old path file is moved aside, not overwritten, so that it can come
+    // back; a missing one is made empty first, which loads the same, so that
+    // there always is one aside while the new one is in. The new one then only
+    // takes a free name: whatever else stands there stays untouched.
+    bool saved = false, whole = true;
+    if (WriteNewPathFile(names.newPaths) && WriteNewKeyFile(names.newKeys) &&
+        (FileExists(startupPaths.pathFile) || CreateEmpty(startupPaths.pathFile)) &&
+        ReplaceWhenFree(startupPaths.pathFile, names.oldPaths)) {
+        saved = MoveToUnusedNameWhenFree(names.newPaths, startupPaths.pathFile) &&
+                ReplaceWhenFree(names.newKeys, startupPaths.keyFile);
+        whole = saved || ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
     }
-    DeleteWhenFree(names.newPaths);
-    DeleteWhenFree(names.newKeys);
-    DeleteWhenFree(names.oldPaths);
+    if (whole) {
+        DeleteWhenFree(names.newPaths);
+        DeleteWhenFree(names.newKeys);
+        DeleteWhenFree(names.oldPaths);
+    }
     if (!saved)
         ShowNotice(FILE_FAILURE_NOTICE, false);
 }

@@ -35,7 +35,7 @@ TEST_F(Journey, DataFilesAsLoadedAndSavedAgain)
         {"stopped before the moves", {keys, paths, newKeys, newPaths, none}, {keys, paths}},
         {"old paths moved aside", {keys, none, newKeys, newPaths, paths}, {keys, paths}},
         {"between the moves", {keys, newPaths, newKeys, none, paths}, {newKeys, newPaths}},
-        {"between the moves, no old paths", {"", newPaths, newKeys, none, none}, {newKeys, newPaths}},
+        {"a failed save's new keys, no old paths aside", {"", newPaths, newKeys, none, none}, {empty, ""}},
         {"new keys that do not fit", {keys, "E:\\n.ex", newKeys, none, paths}, {keys, paths}},
         {"old paths left", {newKeys, newPaths, none, none, paths}, {newKeys, newPaths}},
     };

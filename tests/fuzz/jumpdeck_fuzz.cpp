@@ -1,15 +1,20 @@
-// Fuzz target of what a user types and pastes. Each input is a run of the
-// program: the steps a user takes, carried out through the program's own
-// functions as the window carries them out, against the recording stand-in.
-// After every step the target checks what must hold, against its own model of
-// what the twelve fields show.
+// The fuzz target of Jumpdeck: whatever files lie in its folder at the first
+// start, then everything a user does. Each input is a run of the program: the
+// steps a user takes, carried out through the program's own functions as the
+// window carries them out, against the recording stand-in. After every step
+// the target checks what must hold, against its own model of what the twelve
+// fields show.
 //
-// Input: steps of three bytes S A B, S modulo 8 saying what the user does;
-// bytes past the end read as 0. R is the row A modulo 6, 0 the top one.
+// Input (bytes past the end read as 0):
+//   byte 0  the files the first start finds: 1 "l.z", 2 "z.l", 4 "l.z.new",
+//           8 "z.l.new", 16 "z.l.old"; for each of them in this order, its
+//           size (one byte for a key file, two, low first, for a path file)
+//           and that many bytes
+//   then steps of three bytes S A B, S modulo 8 saying what the user does.
+//   R is the row A modulo 6, 0 the top one.
 //   0 R N text  key field R set to N bytes, typed or pasted
 //   1 R N text  path field R set to N bytes, N + 256 when A >= 128
 //   2 C T       C typed on the window; a lead byte C comes with a trail byte T
-// The shell fails to open a path that holds '*' (tests/fake_platform.h).
 //   3 K X       the key with code K pressed anywhere; X odd: Cancel to a question
 //   4 X         the button F2, or F3 when X is odd
 //   5 F         Save; F & 31 is the file operation that fails, F & 32 makes it
@@ -17,6 +22,7 @@
 //   6           start again: a new process loads what the Saves wrote
 //   7 K         another program takes the key with code K (once the main window
 //               lets go of it, if it holds it), or lets go of it
+// The shell fails to open a path that holds '*' (tests/fake_platform.h).
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -29,6 +35,7 @@
 
 #include "launch/hotkeys.h"
 #include "launch/launcher.h"
+#include "store/manual.h"
 #include "store/settings_files.h"
 #include "store/slot_table.h"
 #include "tests/fake_platform.h"
@@ -38,13 +45,16 @@
 
 enum { F1 = 0x70, F2 = 0x71, F3 = 0x72, ROWS = VISIBLE_SLOT_COUNT };
 
-// What the rows' fields show, top to bottom, and the hotkey switch. Saved: by
-// the last Save without a notice; tried: by the Saves with one since, whose
-// files a failure may have left for the next start to finish.
+// What the rows' fields show, top to bottom, the hotkey switch, and the
+// reserved slot, which no field shows. Saved: by the first start, then by the
+// last Save without a notice; tried: by the Saves with one since, whose files
+// a failure may have left for the next start to finish.
 struct Fields {
     char key[ROWS];
     std::string path[ROWS];
     int hotkeysOn;
+    char reservedKey;
+    std::string reservedPath;
 };
 static Fields shown, saved;
 static std::vector<Fields> tried;
@@ -77,25 +87,45 @@ static void CheckHeld()
         CHECK(code == 0 || HolderOf(code) >= 0 || std::count(fake.keysElsewhere.begin(), fake.keysElsewhere.end(), code));
 }
 
-// The slots and the switch hold what the fields show; the reserved slot, nothing.
+// The slots and the switch hold what the fields show.
 static bool Holds(const Fields &fields)
 {
-    bool same = slotTable.hotkeysRegistered == fields.hotkeysOn && slotTable.slots[RESERVED_SLOT].key == 0 &&
-                slotTable.slots[RESERVED_SLOT].path[0] == 0;
+    bool same = slotTable.hotkeysRegistered == fields.hotkeysOn && slotTable.slots[RESERVED_SLOT].key == fields.reservedKey &&
+                slotTable.slots[RESERVED_SLOT].path == fields.reservedPath;
     for (int row = 0; row < ROWS; row++)
         same = same && slotTable.slots[slotRows[row].slot].key == fields.key[row] &&
                slotTable.slots[slotRows[row].slot].path == Cut(fields.path[row]);
     return same;
 }
 
-// A new process, which finds nothing beside the pair once it has loaded; the
-// window of the last one took its hotkeys along.
-static void Start()
+// A new process, which leaves nothing beside the pair once it has loaded, and
+// no path past its buffer or longer than its length; the window of the last
+// one took its hotkeys along. A key field shows its key, and keeps it only as
+// a whole character. Until a Save works, each start shows what the first did.
+static void Start(bool first = false)
 {
     slotTable = SlotTable(), hotkeyTable = HotkeyTable(), typedText = TypedText();
     fake.hotkeys.clear(), fake.windowHidden = false;
+    std::string keys = Read("../l.z");
     LoadSettings();
-    CHECK(std::distance(std::filesystem::directory_iterator(".."), {}) == 4);
+    std::string moved = Read("../l.z");
+    long sum = 0;  // a save's new key file, moved in: it has all its lengths, and they fit the path file
+    for (size_t field = 7; field < 21 && moved.size() == KEY_FILE_SIZE; field += 2)
+        sum += std::max(0L, strtol(moved.substr(field, 2).c_str(), nullptr, 10));
+    CHECK(moved == keys || (moved.size() == KEY_FILE_SIZE && sum == (long)Read("../z.l").size()));
+    for (const char *leftover : {"../l.z.new", "../z.l.new", "../z.l.old"})
+        CHECK(access(leftover, F_OK) != 0);
+    for (const Slot &slot : slotTable.slots)
+        CHECK(memchr(slot.path, 0, PATH_SIZE) && slot.length >= 0 && slot.length <= 99 && strlen(slot.path) <= (size_t)slot.length);
+    for (int row = 0; row < ROWS; row++) {
+        const char key[2] = {slotTable.slots[slotRows[row].slot].key, 0};
+        SetSlotKey(slotRows[row].slot, key);
+        if (first)
+            saved.key[row] = slotTable.slots[slotRows[row].slot].key, saved.path[row] = slotTable.slots[slotRows[row].slot].path;
+    }
+    if (first)
+        saved.hotkeysOn = slotTable.hotkeysRegistered, saved.reservedKey = slotTable.slots[RESERVED_SLOT].key,
+        saved.reservedPath = slotTable.slots[RESERVED_SLOT].path;
     shown = saved;
     for (size_t i = 0; i < tried.size() && !Holds(shown); i++)
         shown = tried[i];
@@ -159,7 +189,8 @@ static void Step(int step)
         CheckLaunches(wasHidden);
     } else if (step == 3) {  // a press reaches the main window when it holds the key
         fake.noticeAnswer = b & 1 ? NOTICE_CANCEL : NOTICE_OK;
-        int id = HolderOf(a);
+        int id = HolderOf(a), guard = SlotForHotkey(id) == NO_SLOT ? RESERVED_SLOT : SlotForHotkey(id);
+        unsigned char armed = slotTable.slots[guard].repeatPending;
         if (id >= 0)
             HandleHotkey(nullptr, id);
         if (id >= 0 && (a == F2 || a == F3) && (shown.hotkeysOn = a == F2))
@@ -169,20 +200,22 @@ static void Step(int step)
             named = named || (KeyOf(shown.key[row]) == a && fake.launches == std::vector<std::string>{Cut(shown.path[row])});
         CHECK(named || fake.launches.empty());
         CheckLaunches(wasHidden && !(id >= 0 && a == F1));  // and a program that did not open asks nothing at the next press
-        CHECK(fake.launches.empty() || fake.answers[0] == SHELL_OPENED || !slotTable.slots[SlotForHotkey(id)].repeatPending);
+        CHECK(fake.launches.empty() || fake.answers[0] == SHELL_OPENED || slotTable.slots[guard].repeatPending <= armed);
     } else if (step == 4) {  // only F2 tries again the function keys another program held
         a & 1 ? DisableHotkeys() : EnableHotkeys();
         if ((shown.hotkeysOn = !(a & 1)))
             CheckHeld();
     } else if (step == 5) {
         std::string keys = Read("../l.z"), paths = Read("../z.l"), allPaths;
+        Fields written = shown;  // the reserved slot's key is written as 0
+        written.reservedKey = 0;
         fake.fileSteps = fake.pausedMs = 0;
         fake.failAtFileStep = a & 31, fake.failsBusy = a & 32, fake.failingSteps = a & 64 ? 1000 : 1;
         SaveSettings();
         bool failed = fake.failAtFileStep != 0 && fake.fileSteps >= fake.failAtFileStep, storable = true;
         fake.failAtFileStep = 0;
-        for (const std::string &path : shown.path)
-            allPaths += Cut(path), storable = storable && Cut(path).size() <= 99;  // a length field holds two digits
+        for (row = 0; row < ROWS; row++)  // a length field holds two digits
+            allPaths += (row == 3 ? shown.reservedPath : "") + Cut(shown.path[row]), storable = storable && Cut(shown.path[row]).size() <= 99;
         // A Save without a notice wrote the pair in the start-up directory, the
         // paths back to back; one with a notice left the pair as it was, unless
         // the files were held for good or an earlier Save left its files; only
@@ -190,7 +223,9 @@ static void Step(int step)
         CHECK(fake.notices.empty() ? Read("../l.z").size() == KEY_FILE_SIZE && Read("../z.l") == allPaths
                                    : (Read("../l.z") == keys && Read("../z.l") == paths) || (a & 64) || !tried.empty());
         CHECK(fake.pausedMs <= 1500 && (fake.notices.empty() || !storable || (failed && (a & 96) != 32)));
-        fake.notices.empty() ? (void)(saved = shown, tried.clear()) : tried.push_back(shown);
+        for (const char *leftover : {"../l.z.new", "../z.l.new", "../z.l.old"})  // nothing beside the pair
+            CHECK(access(leftover, F_OK) != 0 || failed || !storable);
+        fake.notices.empty() ? (void)(saved = written, tried.clear()) : tried.push_back(written);
     } else if (step == 6) {
         Start();
     } else {
@@ -215,12 +250,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const char *root = getenv("JUMPDECK_FUZZ_DIR");
     static std::filesystem::path directory = std::filesystem::path(root ? root : "") / std::to_string(getpid());
     static bool entered = root && std::filesystem::create_directories(directory) && chdir(directory.c_str()) == 0 &&
-                          (CaptureStartupPaths(), LoadSettings(), true) &&
-                          (std::filesystem::create_directory("elsewhere"), chdir("elsewhere") == 0);
-    CHECK(entered && truncate("../l.z", 0) == 0 && truncate("../z.l", 0) == 0);  // as a first start leaves them
+                          (CaptureStartupPaths(), true) && (std::filesystem::create_directory("elsewhere"), chdir("elsewhere") == 0);
+    CHECK(entered);
     input = data, inputSize = size, at = 0;
-    fake = FakePlatform(), saved = Fields(), tried.clear();
-    Start();
+    int present = Next();
+    const std::string names[] = {"l.z", "z.l", "l.z.new", "z.l.new", "z.l.old"};
+    for (int i = 0; i < 5; i++) {
+        std::remove(("../" + names[i]).c_str());
+        if (!(present & 1 << i))
+            continue;
+        size_t length = Next();
+        length = std::min(names[i][0] == 'z' ? length | Next() << 8 : length, inputSize - at);
+        std::ofstream("../" + names[i], std::ios::binary).write((const char *)data + at, (std::streamsize)length);
+        at += length;
+    }
+    std::remove(("../" + std::string(MANUAL_FILE_NAME)).c_str());
+    fake = FakePlatform(), tried.clear();
+    Start(true);
     while (at < inputSize)
         Step(Next() % 8);
     Step(6);  // the last start loads what the Saves wrote
