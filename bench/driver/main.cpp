@@ -1,13 +1,15 @@
 // The benchmark driver: measures Jumpdeck against the floor programs and
-// prints the measured rows of a Markdown table, then an empty line and notes
-// on the runs. tools/bench prepares the work folder, runs this under Wine and
-// adds the rows it reads from the executables themselves. Usage:
-//   bench WORK JUMPDECK FLOOR_DECK FLOOR_WINDOW FLOOR_HOTKEY
+// prints the machine, a Markdown table of the figures, with the size and
+// imports read from the executables themselves, then an empty line and notes
+// on the runs. tools/bench runs it under Wine, run-bench.cmd of the test
+// archive on Windows. Usage:
+//   bench WORK JUMPDECK FLOOR_DECK FLOOR_WINDOW FLOOR_HOTKEY MARKER
 //         [--runs N] [--warmups N] [--idle-seconds S] [--only start-up|key|idle] [--verbose 1]
-// WORK holds start\ and key\, Jumpdeck's files with six bound slots and the
-// hotkeys off and on, and marker\marker.exe, the target of the launch key.
-// Every program gets the marker's path as its command line, which Jumpdeck
-// ignores and the floors holding the hotkey launch.
+// WORK is made anew (work.h): start\ and key\, Jumpdeck's files with six
+// bound slots and the hotkeys off and on, and marker\marker.exe, a copy of
+// MARKER, the target of the launch key. Every program gets the marker's path
+// as its command line, which Jumpdeck ignores and the floors holding the
+// hotkey launch.
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -20,6 +22,7 @@
 
 #include "bench/bench_keys.h"
 #include "bench/driver/child.h"
+#include "bench/driver/work.h"
 
 enum Program { JUMPDECK, FLOOR_DECK, FLOOR_WINDOW, FLOOR_HOTKEY, PROGRAM_COUNT };
 static const char *const PROGRAM_NAMES[PROGRAM_COUNT] = {"Jumpdeck.exe", "floor-deck", "floor-window",
@@ -34,6 +37,8 @@ typedef Samples Figure[PROGRAM_COUNT];  // the runs of one figure, per program
 
 struct Options {
     const char *programs[PROGRAM_COUNT];
+    const char *work;
+    const char *markerSource;  // copied into the work folder
     char start[MAX_PATH];
     char key[MAX_PATH];
     char marker[MAX_PATH];
@@ -250,6 +255,58 @@ static void Alternate(const char *what, const Options &options, const Program (&
 
 // ---- The table.
 
+// Size against floor-deck (with its target) and floor-window, and the DLLs
+// imported, which must all come with Windows.
+static void SizeRows(const Options &options)
+{
+    const long long SIZE_TARGET = 49152;
+    long long subject = FileBytes(options.programs[JUMPDECK]);
+    char subjectDlls[512], floorDlls[512];
+    bool read = ImportedDlls(options.programs[JUMPDECK], subjectDlls, sizeof subjectDlls);
+    ImportedDlls(options.programs[FLOOR_DECK], floorDlls, sizeof floorDlls);
+    for (Program floor : {FLOOR_DECK, FLOOR_WINDOW}) {
+        long long bytes = FileBytes(options.programs[floor]);
+        printf("| exe size, bytes (%s) | %lld | %lld | %.2fx |", PROGRAM_NAMES[floor], subject, bytes,
+               bytes > 0 ? (double)subject / bytes : 0.0);
+        if (floor == FLOOR_DECK)
+            printf(" <= %lld | %s |\n| imported DLLs (floor-deck) | %s | %s | | system DLLs only | %s |\n", SIZE_TARGET,
+                   subject >= 0 && subject <= SIZE_TARGET ? "yes" : "no", subjectDlls, floorDlls,
+                   read && SystemDllsOnly(subjectDlls) ? "yes" : "no");
+        else
+            printf(" | |\n");
+    }
+}
+
+// The program's version, the day, and the machine: processor, cores, the
+// system (Wine names itself and the system it runs on), the display.
+static void PrintMachine()
+{
+    char processor[128] = "unknown processor", system[160];
+    DWORD size = sizeof processor;
+    RegGetValueA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", "ProcessorNameString",
+                 RRF_RT_REG_SZ, nullptr, processor, &size);
+    SYSTEM_INFO info;
+    GetNativeSystemInfo(&info);
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    ((LONG(WINAPI *)(OSVERSIONINFOA *))(void *)GetProcAddress(GetModuleHandleA("ntdll"), "RtlGetVersion"))(&version);
+    auto wine = (const char *(*)())(void *)GetProcAddress(GetModuleHandleA("ntdll"), "wine_get_version");
+    auto host = (void (*)(const char **, const char **))(void *)GetProcAddress(GetModuleHandleA("ntdll"), "wine_get_host_version");
+    const char *hostName = "", *hostRelease = "";
+    if (host)
+        host(&hostName, &hostRelease);
+    if (wine)
+        snprintf(system, sizeof system, "Wine %s on %s %s", wine(), hostName, hostRelease);
+    else
+        snprintf(system, sizeof system, "Windows %lu.%lu.%lu", version.dwMajorVersion, version.dwMinorVersion,
+                 version.dwBuildNumber);
+    SYSTEMTIME today;
+    GetSystemTime(&today);
+    printf("Jumpdeck %s, %04d-%02d-%02d: %s, %lu cores, %s, display %dx%d.\n\n", JUMPDECK_VERSION, today.wYear,
+           today.wMonth, today.wDay, processor, info.dwNumberOfProcessors, system, GetSystemMetrics(SM_CXSCREEN),
+           GetSystemMetrics(SM_CYSCREEN));
+}
+
 static double Median(Samples samples)
 {
     if (samples.empty())
@@ -315,6 +372,7 @@ static void PrintTable(const Options &options, const Figure &startup, const Figu
         Row("working set, KiB", idle.workingSetKiB, FLOOR_WINDOW, 0, 0);
         Row("private bytes, KiB", idle.privateKiB, FLOOR_WINDOW, 0, 0);
     }
+    SizeRows(options);
 
     printf("\nMedian (min-max) of %d runs of each program, taken by turns after %d warm-up rounds, each round "
            "starting with the next program. Idle CPU and memory are read %d s after start-up, with Jumpdeck.exe, "
@@ -340,22 +398,24 @@ static void UnderWork(char (&path)[MAX_PATH], const char *work, const char *name
 
 static Options ReadOptions(int argc, char **argv)
 {
-    const char USAGE[] = "bench WORK JUMPDECK FLOOR_DECK FLOOR_WINDOW FLOOR_HOTKEY [--runs N] [--warmups N] "
+    const char USAGE[] = "bench WORK JUMPDECK FLOOR_DECK FLOOR_WINDOW FLOOR_HOTKEY MARKER [--runs N] [--warmups N] "
                          "[--idle-seconds S] [--only start-up|key|idle] [--verbose 1]";
     Options options = {};
     options.runs = 20;
     options.warmups = 3;
     options.idleSeconds = 10;
-    if (argc < 2 + PROGRAM_COUNT || (argc - 2 - PROGRAM_COUNT) % 2 != 0)
+    if (argc < 3 + PROGRAM_COUNT || (argc - 3 - PROGRAM_COUNT) % 2 != 0)
         Fail("usage", USAGE);
     const char *work = argv[1];
+    options.work = work;
     UnderWork(options.start, work, "start");
     UnderWork(options.key, work, "key");
     UnderWork(options.marker, work, "marker\\marker.exe");
     UnderWork(options.markerStamp, work, "marker\\marker.qpc");
     for (int i = 0; i < PROGRAM_COUNT; i++)
         options.programs[i] = argv[2 + i];
-    for (int i = 2 + PROGRAM_COUNT; i + 1 < argc; i += 2) {
+    options.markerSource = argv[2 + PROGRAM_COUNT];
+    for (int i = 3 + PROGRAM_COUNT; i + 1 < argc; i += 2) {
         const char *name = argv[i], *value = argv[i + 1];
         if (strcmp(name, "--runs") == 0)
             options.runs = atoi(value);
@@ -380,6 +440,9 @@ int main(int argc, char **argv)
     Options options = ReadOptions(argc, argv);
     _setmode(_fileno(stdout), _O_BINARY);  // the table's lines end in LF wherever it is read
     QueryPerformanceFrequency(&counterFrequency);
+    if (!PrepareWork(options.work, options.markerSource))
+        Fail(options.work, childProblem);
+    PrintMachine();
 
     Figure startup, key;
     IdleFigures idle;

@@ -100,6 +100,14 @@ inline bool BringToFront(HWND window)
     });
 }
 
+// A virus scanner opens each new file for a moment (Windows Defender does on
+// every hosted CI runner): what the tests do to their own files is tried again
+// for a while, as the program waits out such files.
+inline bool Remove(const std::string &path)
+{
+    return WaitUntil([&] { return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; });
+}
+
 inline std::string ReadBytes(const std::string &path)  // "" when there is no such file
 {
     std::ifstream file(path, std::ios::binary);
@@ -241,7 +249,7 @@ protected:
         }
         std::string folder = dir + std::string(2, '\0');  // the shell's list of one
         SHFILEOPSTRUCTA remove = {nullptr, FO_DELETE, folder.c_str(), nullptr, FOF_NO_UI};
-        EXPECT_EQ(SHFileOperationA(&remove), 0) << dir;
+        EXPECT_TRUE(WaitUntil([&] { return SHFileOperationA(&remove) == 0; })) << dir;
         RemoveDirectoryA(root.c_str());  // once no test has a folder there
         if (!knownDifference.empty())
             GTEST_SKIP() << "known Wine difference: " << knownDifference;
@@ -499,8 +507,9 @@ protected:
             } else if (verb == "hold") {
                 for (std::string file, files = name + ","; !files.empty(); files.erase(0, file.size() + 1)) {
                     file = files.substr(0, files.find(','));
-                    HANDLE handle = CreateFileA(In(file).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), timer;
-                    ASSERT_NE(handle, INVALID_HANDLE_VALUE) << file;
+                    HANDLE handle = INVALID_HANDLE_VALUE, timer;
+                    ASSERT_TRUE(WaitUntil([&] { return (handle = CreateFileA(In(file).c_str(), GENERIC_READ, 0, nullptr,
+                                                                         OPEN_EXISTING, 0, nullptr)) != INVALID_HANDLE_VALUE; })) << file;
                     if (text.empty() || !CreateTimerQueueTimer(&timer, nullptr, [](void *h, BOOLEAN) { CloseHandle(h); },
                                                                handle, atoi(text.c_str()), 0, WT_EXECUTEONLYONCE))
                         held.push_back(handle);  // else the system's timer thread lets go of it
@@ -545,7 +554,7 @@ protected:
             } else if (step == "again") {
                 std::string upper = dir;
                 CharUpperA(upper.data());
-                DeleteFileA(In("生命手册.txt").c_str());  // made again by any start that loads the data files
+                EXPECT_TRUE(Remove(In("生命手册.txt")));  // made again by any start that loads the data files
                 HANDLE again = Launch(upper);
                 DWORD code = STILL_ACTIVE;
                 EXPECT_TRUE(WaitForSingleObject(again, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(again, &code));

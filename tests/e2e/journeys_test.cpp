@@ -43,7 +43,7 @@ TEST_F(Journey, DataFilesAsLoadedAndSavedAgain)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         for (int i = 0; i < 5; i++) {
-            DeleteFileA(In(names[i]).c_str());
+            ASSERT_TRUE(Remove(In(names[i])));
             if (c.files[i] != none)
                 std::ofstream(In(names[i]), std::ios::binary) << c.files[i];
         }
@@ -186,10 +186,10 @@ TEST_F(Journey, ChineseInputMethodLeavesKeysToTheWindow)
     HKL layouts[32], layout = nullptr;
     for (int i = GetKeyboardLayoutList(32, layouts); i-- > 0;)
         layout = LOWORD((UINT_PTR)layouts[i]) == MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED) ? layouts[i] : layout;
-    if (UnderWine())
-        GTEST_SKIP() << "under Wine, keys reach an input method only from the X server, and SendInput's do not";
     if (!layout)
         GTEST_SKIP() << "no Chinese (Simplified) input method on this machine";
+    if (UnderWine())
+        GTEST_SKIP() << "under Wine, keys reach an input method only from the X server, and SendInput's do not";
     Run({"data a|{dir}\\marker.exe|0", "start", "click path1", "focus path1"});
     PostMessageA(Control("path1"), WM_INPUTLANGCHANGEREQUEST, 0, (LPARAM)layout);
     ASSERT_TRUE(WaitUntil([&] { return GetKeyboardLayout(GetWindowThreadProcessId(deck, nullptr)) == layout; }));
@@ -259,7 +259,7 @@ TEST_F(SmallDisk, FullDiskChangesNothing)
         filler = CreateFileA(In("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         for (DWORD chunk : {1 << 20, 4096, 1})
             for (DWORD written = chunk; written == chunk && WriteFile(filler, std::string(chunk, 'f').data(), chunk, &written, nullptr);) {}
-    }, [&] { CloseHandle(filler), DeleteFileA(In("filler").c_str()); }}});
+    }, [&] { CloseHandle(filler), Remove(In("filler")); }}});
     Run({"click save", "files ab|{dir}\\marker.exe|D:\\|0", "no notice", "no leftovers"});
 }
 

@@ -1,7 +1,7 @@
 # Makes the release archive and the test archive with cpack, checks their
 # names and contents and the program's header, and unpacks them into folders
 # of the empty folder UNPACKED.
-#   cmake -DCPACK= -DCONFIG= -DOUTPUT= -DVERSION= -DPROGRAM= -DTESTS= -DSOURCE= -DUNPACKED= -DOBJDUMP= -P unpack_archive.cmake
+#   cmake -DCPACK= -DCONFIG= -DOUTPUT= -DVERSION= -DPROGRAM= -DTESTS= -DBENCH= -DSOURCE= -DUNPACKED= -DOBJDUMP= -P unpack_archive.cmake
 file(REMOVE_RECURSE ${OUTPUT} ${UNPACKED})
 execute_process(COMMAND ${CPACK} --config ${CONFIG} -B ${OUTPUT} RESULT_VARIABLE failed)
 if(failed)
@@ -19,7 +19,10 @@ endif()
 # Each archive's entries, and where each entry's bytes come from.
 set(${release} "Jumpdeck.exe=${PROGRAM}" "LICENSE=${SOURCE}/LICENSE" "README.md=${SOURCE}/README.md")
 set(${tests} "Jumpdeck.exe=${PROGRAM}" "e2e_journeys.exe=${TESTS}/e2e_journeys.exe" "e2e_marker.exe=${TESTS}/e2e_marker.exe"
-    "planted.dll=${TESTS}/planted.dll" "run-tests.cmd=${SOURCE}/tests/e2e/run-tests.cmd")
+    "planted.dll=${TESTS}/planted.dll" "run-tests.cmd=${SOURCE}/tests/e2e/run-tests.cmd" "bench=" "bench/bench.exe=${BENCH}/bench.exe"
+    "bench/floor-deck.exe=${BENCH}/floor-deck.exe" "bench/floor-hotkey.exe=${BENCH}/floor-hotkey.exe"
+    "bench/floor-window.exe=${BENCH}/floor-window.exe" "bench/marker.exe=${BENCH}/marker.exe"
+    "run-bench.cmd=${SOURCE}/bench/run-bench.cmd")
 foreach(archive ${release} ${tests})
     file(MAKE_DIRECTORY ${UNPACKED}/${archive})
     file(ARCHIVE_EXTRACT INPUT ${OUTPUT}/${archive} DESTINATION ${UNPACKED}/${archive})
@@ -30,12 +33,16 @@ foreach(archive ${release} ${tests})
         string(REGEX REPLACE "=.*" "" entry "${pair}")
         string(REGEX REPLACE "^[^=]*=" "" original "${pair}")
         list(APPEND expected ${entry})
+        if(original STREQUAL "")
+            continue()  # a folder
+        endif()
         file(SHA256 ${UNPACKED}/${archive}/${entry} packed)
         file(SHA256 ${original} wanted)
         if(NOT packed STREQUAL wanted)
             message(FATAL_ERROR "${archive}'s ${entry} differs from ${original}")
         endif()
     endforeach()
+    list(SORT expected)
     if(NOT entries STREQUAL expected)
         message(FATAL_ERROR "expected ${expected} at the root of ${archive}, found: ${entries}")
     endif()
