@@ -1,7 +1,7 @@
 # The release archive and the test archive: cpack in the Windows build
 # (tools/package) makes Jumpdeck-<version>-win64.zip, the program, the README
 # and the licence, and Jumpdeck-<version>-tests-win64.zip, the same program
-# with the end-to-end tests, their marker program and DLL to plant, and
+# with the end-to-end tests, their marker program, and
 # run-tests.cmd, which runs them on any Windows; and the benchmark, its driver
 # and floor programs in bench\, with run-bench.cmd. Both at the archive's root,
 # the version the project's. The same sources make the same archives, byte for
@@ -14,7 +14,7 @@ install(TARGETS Jumpdeck RUNTIME DESTINATION . COMPONENT release)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT release)
 set(CPACK_COMPONENTS_ALL release)
 if(TARGET e2e_journeys)
-    install(TARGETS Jumpdeck e2e_journeys e2e_marker planted_dll RUNTIME DESTINATION . COMPONENT tests)
+    install(TARGETS Jumpdeck e2e_journeys e2e_marker RUNTIME DESTINATION . COMPONENT tests)
     install(FILES ${PROJECT_SOURCE_DIR}/tests/e2e/run-tests.cmd DESTINATION . COMPONENT tests)
     install(TARGETS bench_driver floor_deck floor_window floor_hotkey marker RUNTIME DESTINATION bench COMPONENT tests)
     install(FILES ${PROJECT_SOURCE_DIR}/bench/run-bench.cmd DESTINATION . COMPONENT tests)

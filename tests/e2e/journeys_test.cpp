@@ -7,51 +7,8 @@
 using Journey = DeckTest;
 
 const std::string FAILED = "what the fuke", ENABLED = "以注册热键，如有冲突请取消热键", DISABLED = "以取消热键",
-                  REPEAT = "打开此的是应用程序？", NOT_OPENED = "以下目标没有打开：\n", NOT_FOUND = "（找不到这个文件或文件夹）";
-
-// The data files as the program finds them at the start, and as Save writes
-// back what it loaded: the reserved slot's path is kept, its key dropped.
-// Loading stops at an empty file, never reads past a buffer, and finishes a
-// save that stopped part-way, or undoes it.
-// (A save writes "z.l.new" and "l.z.new", moves the old path file aside to
-// "z.l.old", then moves the new files in, path file first.)
-TEST_F(Journey, DataFilesAsLoadedAndSavedAgain)
-{
-    using namespace std::string_literals;
-    const std::string none = "<none>", keys = "ab\0\0\0\0\0 8 3 0 0 0 0 0 1"s, paths = "C:\\x.txtD:\\", w99(99, 'w'),
-        newKeys = "n\0\0\0\0\0\0 8 0 0 0 0 0 0 0"s, newPaths = "E:\\n.exe", zeros = "\0\0\0\0\0\0\0"s,
-        empty = zeros + " 0 0 0 0 0 0 0 0";
-    struct Case { const char *name; std::string files[5], saved[2]; } cases[] = {
-        {"empty key file", {"", "C:\\x", none, none, none}, {empty, ""}},
-        {"empty path file", {keys, "", none, none, none}, {"ab\0\0\0\0\0 0 0 0 0 0 0 0 1"s, ""}},
-        {"no key file, so no lengths", {none, "C:\\x", none, none, none}, {empty, ""}},
-        {"every row", {"1qZr%xy 3 011 3 299 1 0"s, "a%dC:\\程序.exeres%s" + w99 + "x", none, none, none},
-         {"1qZ\0%xy 3 011 3 299 1 0"s, "a%dC:\\程序.exeres%s" + w99 + "x"}},
-        {"short key file", {"abcdefg 5", "12345678", none, none, none}, {"abc\0efg 5 0 0 0 0 0 0 0"s, "12345"}},
-        {"fields read as numbers", {zeros + " 22 +2-5x 1x 3-1", "aabbccdeee", none, none, none},
-         {zeros + " 2 2 2 0 0 1 3-1", "aabbccdeee"}},
-        {"short path file", {zeros + " 5 5 0 0 0 0 0 0", "abc", none, none, none}, {zeros + " 3 0 0 0 0 0 0 0", "abc"}},
-        {"zero byte in a path", {zeros + " 5 2 0 0 0 0 0 0", "ab\0cdXY"s, none, none, none}, {zeros + " 2 2 0 0 0 0 0 0", "abXY"}},
-        {"stopped before the moves", {keys, paths, newKeys, newPaths, none}, {keys, paths}},
-        {"old paths moved aside", {keys, none, newKeys, newPaths, paths}, {keys, paths}},
-        {"between the moves", {keys, newPaths, newKeys, none, paths}, {newKeys, newPaths}},
-        {"a failed save's new keys, no old paths aside", {"", newPaths, newKeys, none, none}, {empty, ""}},
-        {"new keys that do not fit", {keys, "E:\\n.ex", newKeys, none, paths}, {keys, paths}},
-        {"old paths left", {newKeys, newPaths, none, none, paths}, {newKeys, newPaths}},
-    };
-    const char *names[] = {"l.z", "z.l", "l.z.new", "z.l.new", "z.l.old"};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        for (int i = 0; i < 5; i++) {
-            ASSERT_TRUE(Remove(In(names[i])));
-            if (c.files[i] != none)
-                std::ofstream(In(names[i]), std::ios::binary) << c.files[i];
-        }
-        Run({"start", "click save", "click key1", "focus key1"});  // the click after Save has come through
-        EXPECT_EQ(ReadBytes(In("l.z")) + "|" + ReadBytes(In("z.l")), c.saved[0] + "|" + c.saved[1]);
-        Run({"no leftovers", "no notice", "quit"});
-    }
-}
+                  REPEAT = "打开此的是应用程序？";
+std::string NotFound(const std::string &path) { return "以下目标没有打开：\n" + path + "（找不到这个文件或文件夹）"; }
 
 // The window as the display shows it is kept for a person to look at. A key
 // field keeps one character; paths are typed as short as the fields take
@@ -76,7 +33,7 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
          "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|gone.txt|E:\\|0", "no notice",
          "key A", "starts 1", "window jd-folder", "hidden", "key F1", "shown", "key B", "window jd-note.txt", "hidden",
          "key F1", "shown", "key A", "starts 2", "window jd-folder", "hidden", "key F1", "shown", "key Z", "running",
-         "shown", "starts 2", "key 5", "notice " + NOT_OPENED + "gone.txt" + NOT_FOUND, "shown",
+         "shown", "starts 2", "key 5", "notice " + NotFound("gone.txt"), "shown",
          "set path2 jd-note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
          "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|gone.txt|E:\\|0", "start", "shows key1 a",
          "shows path1 marker.exe", "shows key2 b", "shows path2 jd-note.txt", "key A", "starts 3",
@@ -92,31 +49,28 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
 // another program holds.
 TEST_F(Journey, HotkeysLaunchFromAnywhereGuardProgramsAndCanBeFreed)
 {
-    const std::string files = "files ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|", gone = NOT_OPENED + "{dir}\\gone.exe" + NOT_FOUND;
+    const std::string files = "files ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|", gone = NotFound("{dir}\\gone.exe");
     ASSERT_TRUE(RegisterHotKey(other, 1, 0, 'B') && RegisterHotKey(other, 2, 0, VK_F1));
     Run({"data ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|1", "start", "no notice", "key G", "notice " + gone, "shown",
-         "key G", "notice " + gone, "shown", "other", "key A", "starts 1", "hidden", "key A", "cancel " + REPEAT, "key A",
-         "notice " + REPEAT, "starts 2", "shows other ", "key F3", "notice " + DISABLED, "other", "key A", "shows other a",
-         "click save", files + "0", "click on", "notice " + ENABLED + "\n以下按键注册失败：F1 b", "click save", files + "1",
-         "other", "key A", "starts 3"});
+         "key G", "notice " + gone, "shown", "other", "key A", "starts 1", "hidden", "key A", "cancel " + REPEAT,
+         "key A", "notice " + REPEAT, "starts 2", "shows other ", "key F3", "notice " + DISABLED, "other", "key A",
+         "shows other a", "click save", files + "0", "click on", "notice " + ENABLED + "\n以下按键注册失败：F1 b",
+         "click save", files + "1", "other", "key A", "starts 3"});
 }
 
-// Held down, a bound key launches once and F2 shows one notice: Windows sends
-// no hotkey for the auto-repeat of a key registered without it. The launch of
-// d, pressed after, shows that every key-down before it has been handled.
-TEST_F(Journey, HeldKeysActOnce)
+// Held down, a bound key launches once: Windows sends no hotkey for the
+// auto-repeat of a key registered without it (F2 is registered the same way).
+// The launch of d, pressed after, shows that every key-down before it has been
+// handled.
+TEST_F(Journey, HeldKeyActsOnce)
 {
     MakeShortcut("held.lnk", "held"), MakeShortcut("after.lnk", "after");
     Run({"data cd|{dir}\\held.lnk|{dir}\\after.lnk|1", "start", "other", "repeat C", "key D", "starts 1 after"});
-    int launches = Starts("held"), notices = 0;
-    Run({"key F2", "notice " + ENABLED, "repeat F2", "key D", "starts 2 after"});
-    for (HWND box; (box = FindShown("提示")) != nullptr && notices < 10; notices++) {  // the last one first
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        WaitUntil([&] { return !IsWindow(box); });
-    }
-    EXPECT_TRUE(launches >= 1 && notices >= 1) << launches << " launches, " << notices << " notices";
-    ExpectOnWindows(launches == 1, "a held key launched once", "a held key launched " + std::to_string(launches) + " times");
-    ExpectOnWindows(notices == 1, "a held F2 showed one notice", "a held F2 showed " + std::to_string(notices) + " notices");
+    int launches = Starts("held");
+    if (!UnderWine() || launches <= 1)  // under Wine, which repeats every hotkey, passing means the check sees nothing
+        EXPECT_TRUE(launches == 1 && !UnderWine()) << "a held key launched " << launches << " times";
+    else
+        knownDifference = "a held key launched " + std::to_string(launches) + " times";
 }
 
 // A file chosen in the open-file dialog fills the row it was opened for, in
@@ -132,9 +86,7 @@ TEST_F(Journey, HeldKeysActOnce)
 TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
 {
     std::string chosen = In("b\\chosen.txt"), shortcut = In("b\\marker.lnk");
-    WCHAR folder[MAX_PATH] = L"";
-    MultiByteToWideChar(CP_ACP, 0, In("b\\").c_str(), -1, folder, MAX_PATH);
-    std::wstring unkept = folder + std::wstring(L"\U0001F600.txt");  // an emoji, in no code page of one byte or 936
+    std::wstring unkept = Wide(In("b\\")) + L"\U0001F600.txt";  // an emoji, in no code page of one byte or 936
     ASSERT_TRUE(CreateDirectoryA(In("b").c_str(), nullptr));
     std::ofstream(chosen) << "x";
     CloseHandle(CreateFileW(unkept.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -143,33 +95,29 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
     const std::string rows = "12345665";  // each row's button; then a refused name; the last dialog is cancelled
     for (size_t i = 0; i < rows.size(); i++) {
         std::string row(1, rows[i]), file = i == 0 ? shortcut : chosen;
-        WCHAR wide[MAX_PATH] = L"";
-        MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-        std::wstring name = i == 6 ? unkept : wide, shown;
-        Run({"press browse" + row});
+        std::wstring name = i == 6 ? unkept : Wide(file), shown(MAX_PATH, L'\0');
         HWND dialog = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (dialog = DialogWith(GetProcessId(process), 0x47C)) != nullptr; }, 10000)) << "no dialog";
+        Run({"press browse" + row});
+        ASSERT_TRUE(WaitUntil([&] { return (dialog = Shown("#32770", "", GetProcessId(process), 0x47C)); }, 10000));
         EXPECT_EQ(TextOf(GetDlgItem(dialog, 0x47C)), "");
         // A dialog still building itself overwrites the name or ignores the OK:
         // both are repeated until it closes.
         for (int attempt = 0; attempt < 10 && IsWindow(dialog); attempt++, WaitUntil([&] { return !IsWindow(dialog); }, 1000)) {
             HWND box = GetDlgItem(dialog, 0x47C);
-            shown.resize(MAX_PATH);
             if (SendMessageTimeoutW(box, WM_SETTEXT, 0, (LPARAM)name.c_str(), 0, 5000, nullptr) &&
-                SendMessageTimeoutW(box, WM_GETTEXT, MAX_PATH, (LPARAM)shown.data(), 0, 5000, nullptr) && shown.c_str() == name)
+                SendMessageTimeoutW(box, WM_GETTEXT, MAX_PATH, (LPARAM)shown.data(), 0, 5000, nullptr) &&
+                shown.c_str() == name)
                 PostMessageA(dialog, WM_COMMAND, i + 1 < rows.size() ? IDOK : IDCANCEL, 0);
         }
         if (name == unkept)
-            Run({"notice 所选文件的名字里有无法保存的字符，不能绑定。\n可以给它建一个名字简单的快捷方式，再绑定这个快捷方式。"});
+            Run({"notice 所选文件的名字里有无法保存的字符，不能绑定。\n"
+                 "可以给它建一个名字简单的快捷方式，再绑定这个快捷方式。"});
         Run({"shows path" + row + " " + file});
     }
-    Run({"directory", "click save", "files |" + shortcut + "|" + chosen + "|" + chosen + "||" + chosen + "|" + chosen + "|" + chosen + "|0"});
-    for (int press = 1; press <= 2; press++) {
-        std::string manual;
-        Run({"click manual", "window 生命手册", "shown"});
-        EXPECT_TRUE(WaitUntil([&] { return (manual = ReadBytes(In("生命手册.txt"))).size() == 422; })) << press;
-        EXPECT_EQ(manual.substr(0, 17), "此文为说明文档\r\n1");
-    }
+    Run({"directory", "click save", "files |" + shortcut + "|" + chosen + "|" + chosen + "||" + chosen + "|" + chosen +
+         "|" + chosen + "|0", "click manual", "window 生命手册", "shown", "click manual", "window 生命手册", "shown"});
+    std::string manual = ReadBytes(In("生命手册.txt"));
+    EXPECT_TRUE(manual.size() == 422 && manual.rfind("此文为说明文档\r\n1", 0) == 0) << manual;
 
     // The program loads "dwmapi.dll", which it has not loaded yet, by a thread of
     // its own: it gets the system's, and the planted one stays unloaded.
@@ -200,38 +148,18 @@ TEST_F(Journey, ChineseInputMethodLeavesKeysToTheWindow)
          "shown", "click key2", "focus key2", "keys b", "shows key2 b"});
 }
 
-// Saves that cannot succeed: each is reported, leaves both data files exactly
-// as they were and nothing beside them, and once the cause is gone the next
-// save works. Another program holds a data file open without sharing it: it
-// can be neither replaced nor moved aside (this stands in for a read-only
-// folder too, which Wine cannot make). A path from the open-file dialog or a
-// paste is too long: typing stops at the field's width. Files held for half a
-// second, as virus scanners and sync clients do on Windows, are waited out, at
-// a save and at the start.
-struct Saves : DeckTest {
-    struct Cause { const char *what; std::string notice; std::function<void()> begin, end; };
-    void RefuseEach(const std::vector<Cause> &causes)
-    {
-        Run({"data a|{dir}\\marker.exe|0", "start"});
-        for (const Cause &cause : causes) {
-            SCOPED_TRACE(cause.what);
-            cause.begin();
-            Run({"set key2 b", "set path2 D:\\", "click save", "notice " + cause.notice});
-            cause.end();
-            Run({"files a|{dir}\\marker.exe|0", "no leftovers"});
-        }
-    }
-};
-
-TEST_F(Saves, ThatCannotSucceedChangeNothing)
+// A save that cannot succeed is reported, leaves both data files exactly as
+// they were and nothing beside them, and once the cause is gone the next save
+// works. Here another program holds the key file open without sharing it: it
+// cannot be replaced (this stands in for a read-only folder too, which Wine
+// cannot make). Files held for half a second, as virus scanners and sync
+// clients do on Windows, are waited out, at a save and at the start.
+TEST_F(Journey, SavesThatCannotSucceedChangeNothing)
 {
-    std::string longest = "C:\\" + std::string(96, 'p');
-    RefuseEach({{"key file held", FAILED, [&] { Run({"hold l.z"}); }, [&] { Run({"release"}); }},
-                {"path file held", FAILED, [&] { Run({"hold z.l"}); }, [&] { Run({"release"}); }},
-                {"path over 99 bytes", "第3行的路径超过99字节，未保存", [&] { Run({"set path3 " + longest + "q"}); },
-                 [&] { Run({"set path3 " + longest}); }}});
-    Run({"hold l.z,z.l 500", "click save", "files ab|{dir}\\marker.exe|D:\\|" + longest + "|0", "no notice",
-         "no leftovers", "quit", "hold l.z 500", "start", "no notice", "shows key2 b", "shows path3 " + longest});
+    Run({"data a|{dir}\\marker.exe|0", "start", "hold l.z", "set key2 b", "set path2 D:\\", "click save",
+         "notice " + FAILED, "release", "files a|{dir}\\marker.exe|0", "hold l.z 500", "hold z.l 500", "click save",
+         "files ab|{dir}\\marker.exe|D:\\|0", "no notice", "quit", "hold l.z 500", "start", "no notice",
+         "shows key2 b"});
 }
 
 // The disk is full to the last byte: the new files open and take the bytes
@@ -239,14 +167,14 @@ TEST_F(Saves, ThatCannotSucceedChangeNothing)
 // to fill, named by JUMPDECK_SMALL_DISK: a USB stick or a VHD of at most 1 GiB,
 // formatted FAT32 or exFAT (NTFS keeps a file this small in its file table,
 // which has room on a full disk). ctest names a RAM disk of 64 MiB under Wine.
-struct SmallDisk : Saves {
+struct SmallDisk : DeckTest {
     void SetUp() override
     {
         char folder[MAX_PATH] = "";
         if (!GetEnvironmentVariableA("JUMPDECK_SMALL_DISK", folder, MAX_PATH))
             GTEST_SKIP() << "no small volume named: JUMPDECK_SMALL_DISK names a folder on a USB stick or a VHD of at most 1 GiB";
         root = folder + std::string("\\jd");
-        Saves::SetUp();
+        DeckTest::SetUp();
     }
 };
 
@@ -254,30 +182,12 @@ TEST_F(SmallDisk, FullDiskChangesNothing)
 {
     ULARGE_INTEGER size = {};
     ASSERT_TRUE(GetDiskFreeSpaceExA(dir.c_str(), nullptr, &size, nullptr) && size.QuadPart <= 1 << 30) << dir << " is on more than 1 GiB";
-    HANDLE filler = nullptr;
-    RefuseEach({{"disk full", FAILED, [&] {
-        filler = CreateFileA(In("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        for (DWORD chunk : {1 << 20, 4096, 1})
-            for (DWORD written = chunk; written == chunk && WriteFile(filler, std::string(chunk, 'f').data(), chunk, &written, nullptr);) {}
-    }, [&] { CloseHandle(filler), Remove(In("filler")); }}});
-    Run({"click save", "files ab|{dir}\\marker.exe|D:\\|0", "no notice", "no leftovers"});
-}
-
-// On a Windows whose language for non-Unicode programs is not Chinese, every
-// text comes out garbled: the first start in a folder says what to set, in
-// words that read right there, and the next start says nothing. Under Wine,
-// ctest runs this test alone with another locale, which gives code page 1252.
-struct OtherCodePage : DeckTest { OtherCodePage() { explainsCodePage = true; } };
-
-TEST_F(OtherCodePage, FirstStartSaysWhatToSet)
-{
-    Run({"start"});
-    HWND box = nullptr;
-    wchar_t text[1024] = L"";
-    ASSERT_TRUE(WaitUntil([&] { return (box = FindShown("Notice")) != nullptr; })) << "no notice";
-    SendMessageTimeoutW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 1024, (LPARAM)text, 0, 5000, nullptr);
-    EXPECT_TRUE(wcsstr(text, L"“中文(简体，中国)”") && wcsstr(text, L"\"Chinese (Simplified, China)\"")) << text;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    Run({"quit", "start"});
-    EXPECT_FALSE(FindShown("Notice"));
+    Run({"data a|{dir}\\marker.exe|0", "start"});
+    HANDLE filler = CreateFileA(In("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    std::string bytes(1 << 20, 'f');
+    for (DWORD chunk : {1 << 20, 4096, 1})
+        for (DWORD written = chunk; written == chunk && WriteFile(filler, bytes.data(), chunk, &written, nullptr);) {}
+    Run({"set key2 b", "set path2 D:\\", "click save", "notice " + FAILED, "files a|{dir}\\marker.exe|0"});
+    CloseHandle(filler), Remove(In("filler"));
+    Run({"click save", "files ab|{dir}\\marker.exe|D:\\|0", "no notice"});
 }

@@ -63,8 +63,6 @@ static const uint8_t *input;
 static size_t inputSize, at;
 static int Next() { return at < inputSize ? input[at++] : 0; }
 
-// Code page 936: a lead byte and the byte after it are one character.
-static bool Lead(char byte) { return (unsigned char)byte >= 0x81 && (unsigned char)byte <= 0xFE; }
 // The key that types a character: 'A' to 'Z' for letters, '0' to '9' for digits.
 static int KeyOf(char c) { return c >= 'a' && c <= 'z' ? c - 32 : (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? c : 0; }
 // The window reads at most PATH_SIZE - 1 bytes of a path field.
@@ -90,8 +88,9 @@ static void CheckHeld()
 // The slots and the switch hold what the fields show.
 static bool Holds(const Fields &fields)
 {
-    bool same = slotTable.hotkeysRegistered == fields.hotkeysOn && slotTable.slots[RESERVED_SLOT].key == fields.reservedKey &&
-                slotTable.slots[RESERVED_SLOT].path == fields.reservedPath;
+    const Slot &reserved = slotTable.slots[RESERVED_SLOT];
+    bool same = slotTable.hotkeysRegistered == fields.hotkeysOn && reserved.key == fields.reservedKey &&
+                reserved.path == fields.reservedPath;
     for (int row = 0; row < ROWS; row++)
         same = same && slotTable.slots[slotRows[row].slot].key == fields.key[row] &&
                slotTable.slots[slotRows[row].slot].path == Cut(fields.path[row]);
@@ -108,24 +107,35 @@ static void Start(bool first = false)
     fake.hotkeys.clear(), fake.windowHidden = false;
     std::string keys = Read("../l.z");
     LoadSettings();
-    std::string moved = Read("../l.z");
-    long sum = 0;  // a save's new key file, moved in: it has all its lengths, and they fit the path file
-    for (size_t field = 7; field < 21 && moved.size() == KEY_FILE_SIZE; field += 2)
-        sum += std::max(0L, strtol(moved.substr(field, 2).c_str(), nullptr, 10));
-    CHECK(moved == keys || (moved.size() == KEY_FILE_SIZE && sum == (long)Read("../z.l").size()));
     for (const char *leftover : {"../l.z.new", "../z.l.new", "../z.l.old"})
         CHECK(access(leftover, F_OK) != 0);
-    for (const Slot &slot : slotTable.slots)
-        CHECK(memchr(slot.path, 0, PATH_SIZE) && slot.length >= 0 && slot.length <= 99 && strlen(slot.path) <= (size_t)slot.length);
+    // The pair as loaded: a key file's bytes, its missing ones 0; each length a
+    // number in two characters (white space, a sign, digits), none below 0; each
+    // path where the ones before it end, up to a zero byte or the end of the
+    // file. An empty key file, or path file, gives nothing more. A save's new
+    // key file, moved in, had all its lengths, and they fit the path file.
+    std::string pair[2] = {Read("../l.z"), Read("../z.l")}, bytes = pair[0] + std::string(KEY_FILE_SIZE, '\0');
+    long sum = 0;
+    for (int i = 0; i < SLOT_COUNT; i++) {
+        const Slot &slot = slotTable.slots[i];
+        long length = std::max(0L, strtol(bytes.substr(7 + 2 * i, 2).c_str(), nullptr, 10));
+        std::string path = pair[1].substr(std::min<size_t>(sum, pair[1].size()), length);
+        CHECK(pair[0].empty() || (slot.key == bytes[i] && slot.path == path.substr(0, path.find('\0'))));
+        sum += length;
+    }
+    CHECK(pair[0].empty() || slotTable.hotkeysRegistered == strtol(bytes.substr(21, 2).c_str(), nullptr, 10));
+    CHECK(pair[0] == keys || (pair[0].size() == KEY_FILE_SIZE && sum == (long)pair[1].size()));
     for (int row = 0; row < ROWS; row++) {
-        const char key[2] = {slotTable.slots[slotRows[row].slot].key, 0};
+        const Slot &slot = slotTable.slots[slotRows[row].slot];
+        const char key[2] = {slot.key, 0};
         SetSlotKey(slotRows[row].slot, key);
         if (first)
-            saved.key[row] = slotTable.slots[slotRows[row].slot].key, saved.path[row] = slotTable.slots[slotRows[row].slot].path;
+            saved.key[row] = slot.key, saved.path[row] = slot.path;
     }
+    const Slot &reserved = slotTable.slots[RESERVED_SLOT];
     if (first)
-        saved.hotkeysOn = slotTable.hotkeysRegistered, saved.reservedKey = slotTable.slots[RESERVED_SLOT].key,
-        saved.reservedPath = slotTable.slots[RESERVED_SLOT].path;
+        saved.hotkeysOn = slotTable.hotkeysRegistered, saved.reservedKey = reserved.key,
+        saved.reservedPath = reserved.path;
     shown = saved;
     for (size_t i = 0; i < tried.size() && !Holds(shown); i++)
         shown = tried[i];
@@ -145,6 +155,7 @@ static void CheckLaunches(bool wasHidden)
     bool opened = !fake.launches.empty();
     auto notice = std::find_if(fake.notices.begin(), fake.notices.end(),
                                [](const std::string &text) { return text.rfind("以下目标没有打开：", 0) == 0; });
+    bool noticed = notice != fake.notices.end();
     size_t from = 0;
     bool failed = false;
     for (size_t i = 0; i < fake.launches.size(); i++) {
@@ -152,10 +163,10 @@ static void CheckLaunches(bool wasHidden)
         if (fake.answers[i] < 0)
             continue;
         failed = true;
-        CHECK(notice != fake.notices.end() && (from = notice->find("\n" + fake.launches[i] + "（", from)) != std::string::npos);
+        CHECK(noticed && (from = notice->find("\n" + fake.launches[i] + "（", from)) != std::string::npos);
         from++;
     }
-    CHECK(fake.windowHidden == (wasHidden || opened) && failed == (notice != fake.notices.end()));
+    CHECK(fake.windowHidden == (wasHidden || opened) && failed == noticed);
 }
 
 static void Step(int step)
@@ -172,7 +183,7 @@ static void Step(int step)
             shown.path[row] = text;
             SetSlotPath(slot, copy.data());
         } else {  // the first character stays when it is one byte; a cut field is copied again
-            shown.key[row] = Lead(text[0]) ? 0 : text[0];
+            shown.key[row] = IsLeadByte(text[0]) ? 0 : text[0];
             bool cut = SetSlotKey(slot, copy.data());
             const char kept[2] = {slotTable.slots[slot].key, 0};
             CHECK(std::string(cut ? kept : text) == std::string(&shown.key[row], shown.key[row] != 0) && !(cut && SetSlotKey(slot, kept)));
@@ -180,17 +191,17 @@ static void Step(int step)
     } else if (step == 2) {  // a Chinese character arrives as two WM_CHAR, its lead byte first
         std::vector<std::string> expected;
         LaunchTyped(nullptr, (unsigned)a);
-        if (Lead((char)a))
+        if (IsLeadByte((char)a))
             LaunchTyped(nullptr, 0x40u + (unsigned)b % 0xBF);
         for (row = 0; row < ROWS; row++)
-            if (a != 0 && !Lead((char)a) && shown.key[row] == (char)a)
+            if (a != 0 && !IsLeadByte((char)a) && shown.key[row] == (char)a)
                 expected.push_back(Cut(shown.path[row]));
         CHECK(fake.launches == expected && fake.notices.size() <= 1);
         CheckLaunches(wasHidden);
     } else if (step == 3) {  // a press reaches the main window when it holds the key
         fake.noticeAnswer = b & 1 ? NOTICE_CANCEL : NOTICE_OK;
         int id = HolderOf(a), guard = SlotForHotkey(id) == NO_SLOT ? RESERVED_SLOT : SlotForHotkey(id);
-        unsigned char armed = slotTable.slots[guard].repeatPending;
+        unsigned char &pending = slotTable.slots[guard].repeatPending, armed = pending;
         if (id >= 0)
             HandleHotkey(nullptr, id);
         if (id >= 0 && (a == F2 || a == F3) && (shown.hotkeysOn = a == F2))
@@ -199,8 +210,9 @@ static void Step(int step)
         for (row = 0; row < ROWS; row++)
             named = named || (KeyOf(shown.key[row]) == a && fake.launches == std::vector<std::string>{Cut(shown.path[row])});
         CHECK(named || fake.launches.empty());
-        CheckLaunches(wasHidden && !(id >= 0 && a == F1));  // and a program that did not open asks nothing at the next press
-        CHECK(fake.launches.empty() || fake.answers[0] == SHELL_OPENED || slotTable.slots[guard].repeatPending <= armed);
+        CheckLaunches(wasHidden && !(id >= 0 && a == F1));
+        // A program that did not open asks nothing at the next press.
+        CHECK(fake.launches.empty() || fake.answers[0] == SHELL_OPENED || pending <= armed);
     } else if (step == 4) {  // only F2 tries again the function keys another program held
         a & 1 ? DisableHotkeys() : EnableHotkeys();
         if ((shown.hotkeysOn = !(a & 1)))
@@ -214,8 +226,10 @@ static void Step(int step)
         SaveSettings();
         bool failed = fake.failAtFileStep != 0 && fake.fileSteps >= fake.failAtFileStep, storable = true;
         fake.failAtFileStep = 0;
-        for (row = 0; row < ROWS; row++)  // a length field holds two digits
-            allPaths += (row == 3 ? shown.reservedPath : "") + Cut(shown.path[row]), storable = storable && Cut(shown.path[row]).size() <= 99;
+        for (row = 0; row < ROWS; row++) {  // a length field holds two digits
+            allPaths += (row == 3 ? shown.reservedPath : "") + Cut(shown.path[row]);
+            storable = storable && Cut(shown.path[row]).size() <= 99;
+        }
         // A Save without a notice wrote the pair in the start-up directory, the
         // paths back to back; one with a notice left the pair as it was, unless
         // the files were held for good or an earlier Save left its files; only
@@ -250,7 +264,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const char *root = getenv("JUMPDECK_FUZZ_DIR");
     static std::filesystem::path directory = std::filesystem::path(root ? root : "") / std::to_string(getpid());
     static bool entered = root && std::filesystem::create_directories(directory) && chdir(directory.c_str()) == 0 &&
-                          (CaptureStartupPaths(), true) && (std::filesystem::create_directory("elsewhere"), chdir("elsewhere") == 0);
+                          (CaptureStartupPaths(), true) && (std::filesystem::create_directory("elsewhere"), true) &&
+                          chdir("elsewhere") == 0;
     CHECK(entered);
     input = data, inputSize = size, at = 0;
     int present = Next();

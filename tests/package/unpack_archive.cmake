@@ -18,8 +18,8 @@ endif()
 
 # Each archive's entries, and where each entry's bytes come from.
 set(${release} "Jumpdeck.exe=${PROGRAM}" "LICENSE=${SOURCE}/LICENSE" "README.md=${SOURCE}/README.md")
-set(${tests} "Jumpdeck.exe=${PROGRAM}" "e2e_journeys.exe=${TESTS}/e2e_journeys.exe" "e2e_marker.exe=${TESTS}/e2e_marker.exe"
-    "planted.dll=${TESTS}/planted.dll" "run-tests.cmd=${SOURCE}/tests/e2e/run-tests.cmd" "bench=" "bench/bench.exe=${BENCH}/bench.exe"
+set(${tests} "Jumpdeck.exe=${PROGRAM}" "e2e_journeys.exe=${TESTS}/e2e_journeys.exe" "marker.exe=${TESTS}/marker.exe"
+    "run-tests.cmd=${SOURCE}/tests/e2e/run-tests.cmd" "bench=" "bench/bench.exe=${BENCH}/bench.exe"
     "bench/floor-deck.exe=${BENCH}/floor-deck.exe" "bench/floor-hotkey.exe=${BENCH}/floor-hotkey.exe"
     "bench/floor-window.exe=${BENCH}/floor-window.exe" "bench/marker.exe=${BENCH}/marker.exe"
     "run-bench.cmd=${SOURCE}/bench/run-bench.cmd")
