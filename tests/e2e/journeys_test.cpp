@@ -70,7 +70,7 @@ TEST_F(Journey, HeldKeyActsOnce)
     if (!UnderWine() || launches <= 1)  // under Wine, which repeats every hotkey, passing means the check sees nothing
         EXPECT_TRUE(launches == 1 && !UnderWine()) << "a held key launched " << launches << " times";
     else
-        knownDifference = "a held key launched " + std::to_string(launches) + " times";
+        GTEST_SKIP() << "known Wine difference: a held key launched " << launches << " times";
 }
 
 // A file chosen in the open-file dialog fills the row it was opened for, in

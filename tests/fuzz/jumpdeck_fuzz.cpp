@@ -18,7 +18,8 @@
 //   3 K X       the key with code K pressed anywhere; X odd: Cancel to a question
 //   4 X         the button F2, or F3 when X is odd
 //   5 F         Save; F & 31 is the file operation that fails, F & 32 makes it
-//               find its file busy (in use by another program), F & 64 for good
+//               find its file busy (in use by another program), F & 64 for good;
+//               F & 128: the program stops there, and starts again
 //   6           start again: a new process loads what the Saves wrote
 //   7 K         another program takes the key with code K (once the main window
 //               lets go of it, if it holds it), or lets go of it
@@ -55,6 +56,7 @@ struct Fields {
     int hotkeysOn;
     char reservedKey;
     std::string reservedPath;
+    std::string pathFile;  // the path file a Save of these writes
 };
 static Fields shown, saved;
 static std::vector<Fields> tried;
@@ -65,8 +67,8 @@ static int Next() { return at < inputSize ? input[at++] : 0; }
 
 // The key that types a character: 'A' to 'Z' for letters, '0' to '9' for digits.
 static int KeyOf(char c) { return c >= 'a' && c <= 'z' ? c - 32 : (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? c : 0; }
-// The window reads at most PATH_SIZE - 1 bytes of a path field.
-static std::string Cut(const std::string &path) { return path.substr(0, PATH_SIZE - 1); }
+static bool Exists(const char *name) { return access(name, F_OK) == 0; }
+static bool LeftOver() { return Exists("../l.z.new") || Exists("../z.l.new") || Exists("../z.l.old"); }  // by a Save
 static std::string Read(const char *name) { return {std::istreambuf_iterator<char>(std::ifstream(name, std::ios::binary).rdbuf()), {}}; }
 static int HolderOf(int code)  // the hotkey id of ours that holds the key, or -1
 {
@@ -93,7 +95,7 @@ static bool Holds(const Fields &fields)
                 reserved.path == fields.reservedPath;
     for (int row = 0; row < ROWS; row++)
         same = same && slotTable.slots[slotRows[row].slot].key == fields.key[row] &&
-               slotTable.slots[slotRows[row].slot].path == Cut(fields.path[row]);
+               slotTable.slots[slotRows[row].slot].path == fields.path[row];
     return same;
 }
 
@@ -107,8 +109,7 @@ static void Start(bool first = false)
     fake.hotkeys.clear(), fake.windowHidden = false;
     std::string keys = Read("../l.z");
     LoadSettings();
-    for (const char *leftover : {"../l.z.new", "../z.l.new", "../z.l.old"})
-        CHECK(access(leftover, F_OK) != 0);
+    CHECK(!LeftOver());
     // The pair as loaded: a key file's bytes, its missing ones 0; each length a
     // number in two characters (white space, a sign, digits), none below 0; each
     // path where the ones before it end, up to a zero byte or the end of the
@@ -152,18 +153,15 @@ static void Start(bool first = false)
 // shell's own question; none when nothing failed.
 static void CheckLaunches(bool wasHidden)
 {
-    bool opened = !fake.launches.empty();
-    auto notice = std::find_if(fake.notices.begin(), fake.notices.end(),
-                               [](const std::string &text) { return text.rfind("以下目标没有打开：", 0) == 0; });
-    bool noticed = notice != fake.notices.end();
+    std::string notice = fake.notices.empty() ? "" : fake.notices.back();  // after the question, if any
+    bool opened = !fake.launches.empty(), noticed = notice.rfind("以下目标没有打开：", 0) == 0, failed = false;
     size_t from = 0;
-    bool failed = false;
     for (size_t i = 0; i < fake.launches.size(); i++) {
         opened = opened && fake.answers[i] == SHELL_OPENED;
         if (fake.answers[i] < 0)
             continue;
         failed = true;
-        CHECK(noticed && (from = notice->find("\n" + fake.launches[i] + "（", from)) != std::string::npos);
+        CHECK(noticed && (from = notice.find("\n" + fake.launches[i] + "（", from)) != std::string::npos);
         from++;
     }
     CHECK(fake.windowHidden == (wasHidden || opened) && failed == noticed);
@@ -180,7 +178,7 @@ static void Step(int step)
         text.resize(strlen(text.c_str()));
         std::vector<char> copy(text.c_str(), text.c_str() + text.size() + 1);
         if (step == 1) {
-            shown.path[row] = text;
+            shown.path[row] = text.substr(0, PATH_SIZE - 1);  // what the window reads of a path field
             SetSlotPath(slot, copy.data());
         } else {  // the first character stays when it is one byte; a cut field is copied again
             shown.key[row] = IsLeadByte(text[0]) ? 0 : text[0];
@@ -195,7 +193,7 @@ static void Step(int step)
             LaunchTyped(nullptr, 0x40u + (unsigned)b % 0xBF);
         for (row = 0; row < ROWS; row++)
             if (a != 0 && !IsLeadByte((char)a) && shown.key[row] == (char)a)
-                expected.push_back(Cut(shown.path[row]));
+                expected.push_back(shown.path[row]);
         CHECK(fake.launches == expected && fake.notices.size() <= 1);
         CheckLaunches(wasHidden);
     } else if (step == 3) {  // a press reaches the main window when it holds the key
@@ -208,7 +206,7 @@ static void Step(int step)
             CheckHeld();
         bool named = false;
         for (row = 0; row < ROWS; row++)
-            named = named || (KeyOf(shown.key[row]) == a && fake.launches == std::vector<std::string>{Cut(shown.path[row])});
+            named = named || (KeyOf(shown.key[row]) == a && fake.launches == std::vector<std::string>{shown.path[row]});
         CHECK(named || fake.launches.empty());
         CheckLaunches(wasHidden && !(id >= 0 && a == F1));
         // A program that did not open asks nothing at the next press.
@@ -218,28 +216,38 @@ static void Step(int step)
         if ((shown.hotkeysOn = !(a & 1)))
             CheckHeld();
     } else if (step == 5) {
-        std::string keys = Read("../l.z"), paths = Read("../z.l"), allPaths;
+        std::string keys = Read("../l.z"), paths = Read("../z.l");
+        bool clean = !LeftOver();
         Fields written = shown;  // the reserved slot's key is written as 0
         written.reservedKey = 0;
+        written.pathFile.clear();
         fake.fileSteps = fake.pausedMs = 0;
-        fake.failAtFileStep = a & 31, fake.failsBusy = a & 32, fake.failingSteps = a & 64 ? 1000 : 1;
+        fake.failAtFileStep = a & 31, fake.failsBusy = a & 32, fake.failingSteps = a & 192 ? 1000 : 1;
         SaveSettings();
         bool failed = fake.failAtFileStep != 0 && fake.fileSteps >= fake.failAtFileStep, storable = true;
         fake.failAtFileStep = 0;
         for (row = 0; row < ROWS; row++) {  // a length field holds two digits
-            allPaths += (row == 3 ? shown.reservedPath : "") + Cut(shown.path[row]);
-            storable = storable && Cut(shown.path[row]).size() <= 99;
+            written.pathFile += (row == 3 ? shown.reservedPath : "") + shown.path[row];
+            storable = storable && shown.path[row].size() <= 99;
         }
         // A Save without a notice wrote the pair in the start-up directory, the
         // paths back to back; one with a notice left the pair as it was, unless
         // the files were held for good or an earlier Save left its files; only
         // a failure, or a path too long, makes a notice; no Save waits long.
-        CHECK(fake.notices.empty() ? Read("../l.z").size() == KEY_FILE_SIZE && Read("../z.l") == allPaths
-                                   : (Read("../l.z") == keys && Read("../z.l") == paths) || (a & 64) || !tried.empty());
-        CHECK(fake.pausedMs <= 1500 && (fake.notices.empty() || !storable || (failed && (a & 96) != 32)));
-        for (const char *leftover : {"../l.z.new", "../z.l.new", "../z.l.old"})  // nothing beside the pair
-            CHECK(access(leftover, F_OK) != 0 || failed || !storable);
+        CHECK(fake.notices.empty() ? Read("../l.z").size() == KEY_FILE_SIZE && Read("../z.l") == written.pathFile
+                                   : (Read("../l.z") == keys && Read("../z.l") == paths) || (a & 192) ||
+                                         !tried.empty());
+        CHECK(fake.pausedMs <= 1500 && (fake.notices.empty() || !storable || (failed && (a & 224) != 32)));
+        CHECK(!LeftOver() || failed || !storable);  // nothing beside the pair
         fake.notices.empty() ? (void)(saved = written, tried.clear()) : tried.push_back(written);
+        // Or the program stops there: once its new path file is in, with the new
+        // key file waiting, the next start finishes the Save.
+        bool in = clean && Exists("../l.z.new") && !Exists("../z.l.new") && Read("../z.l") == written.pathFile &&
+                  paths != written.pathFile;
+        if (a & 128) {
+            Start();
+            CHECK(!in || Holds(written));
+        }
     } else if (step == 6) {
         Start();
     } else {
@@ -263,7 +271,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static const char *root = getenv("JUMPDECK_FUZZ_DIR");
     static std::filesystem::path directory = std::filesystem::path(root ? root : "") / std::to_string(getpid());
-    static bool entered = root && std::filesystem::create_directories(directory) && chdir(directory.c_str()) == 0 &&
+    static bool entered = root && (std::filesystem::create_directories(directory), chdir(directory.c_str()) == 0) &&
                           (CaptureStartupPaths(), true) && (std::filesystem::create_directory("elsewhere"), true) &&
                           chdir("elsewhere") == 0;
     CHECK(entered);
