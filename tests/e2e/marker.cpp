@@ -11,7 +11,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
     GetModuleFileNameA(nullptr, log, MAX_PATH);
     strcpy(strrchr(log, '\\') + 1, "marker.log");
     int length = snprintf(line, sizeof line, "start%s%s\n", *arguments ? " " : "", arguments);
-    HANDLE file = CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, NULL);
     DWORD written = 0;
     return !WriteFile(file, line, (DWORD)length, &written, nullptr) | !CloseHandle(file);
 }

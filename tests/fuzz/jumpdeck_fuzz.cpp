@@ -282,8 +282,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::remove(("../" + names[i]).c_str());
         if (!(present & 1 << i))
             continue;
-        size_t length = Next();
-        length = std::min(names[i][0] == 'z' ? length | Next() << 8 : length, inputSize - at);
+        size_t length = Next(), high = names[i][0] == 'z' ? Next() : 0;  // both read before what is left
+        length = std::min(length | high << 8, inputSize - at);
         std::ofstream("../" + names[i], std::ios::binary).write((const char *)data + at, (std::streamsize)length);
         at += length;
     }
