@@ -36,11 +36,19 @@ size_t ReadStream(Stream *stream, void *buffer, size_t size);
 bool WriteStream(Stream *stream, const void *data, size_t size);
 bool CloseStream(Stream *stream);  // false when buffered bytes could not be written
 
-// True when the file call that just failed found the file in use by another
-// program: a sharing, lock or access violation. Virus scanners, the search
-// indexer and sync clients open new files for a moment, so such a failure may
-// pass by itself.
-bool FileWasBusy();
+// What the file system says of a name, asked of its attributes, not by
+// opening it: a file another program holds is there all the same.
+enum FileKind { KIND_MISSING, KIND_WRITABLE, KIND_READ_ONLY, KIND_FOLDER };
+int KindOfFile(const char *path);
+
+// Why the file call that just failed failed: the file in use by another
+// program (a sharing or lock violation), access denied, or anything else.
+// Virus scanners, the search indexer and sync clients open new files for a
+// moment, so a file in use may be free again soon; so may a file whose access
+// is denied while its deletion is pending. A read-only file or a folder
+// denies it for good.
+enum FileFailure { FAILURE_IN_USE = 1, FAILURE_DENIED, FAILURE_OTHER };
+int LastFileFailure();
 void PauseMilliseconds(int milliseconds);
 
 // Puts the file at from in place of the file at to in one step, replacing it.

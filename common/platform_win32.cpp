@@ -64,11 +64,29 @@ bool CloseStream(Stream *stream)
     return fclose(file) == 0 && flushed;
 }
 
-// The runtime's fopen leaves the system's error of its CreateFile in place.
-bool FileWasBusy()
+// A name that cannot be looked up for another reason (the folder denies it
+// to this user, say) is taken to be there: only what is surely missing is.
+int KindOfFile(const char *path)
 {
-    DWORD error = GetLastError();
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? KIND_MISSING : KIND_WRITABLE;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return KIND_FOLDER;
+    return attributes & FILE_ATTRIBUTE_READONLY ? KIND_READ_ONLY : KIND_WRITABLE;
+}
+
+// The runtime's fopen leaves the system's error of its CreateFile in place.
+int LastFileFailure()
+{
+    switch (GetLastError()) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return FAILURE_IN_USE;
+    case ERROR_ACCESS_DENIED: return FAILURE_DENIED;
+    default: return FAILURE_OTHER;
+    }
 }
 
 void PauseMilliseconds(int milliseconds) { Sleep((DWORD)milliseconds); }

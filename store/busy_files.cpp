@@ -13,11 +13,24 @@ void StartFileWork()
     nextPauseMs = FIRST_PAUSE_MS;
 }
 
-// Right after a failed call: pauses and returns true when the file was in use
-// and this load or save still has time to wait for it.
-static bool WaitedForBusyFile()
+// A read-only file denies writing, deleting and replacing it for good; a
+// folder, all of it (a read-only file can still be read and moved away).
+static bool DeniesForGood(const char *path, bool writing)
 {
-    if (!FileWasBusy() || waitedMs + nextPauseMs > LONGEST_WAIT_MS)
+    int kind = KindOfFile(path);
+    return kind == KIND_FOLDER || (writing && kind == KIND_READ_ONLY);
+}
+
+// Right after a failed call on path (a move's target, source its source):
+// pauses and returns true when the file may be free soon and this load or save
+// still has time to wait for it. A scanner can deny access for a moment too,
+// to a file whose deletion is pending.
+static bool WaitedForBusyFile(const char *path, bool writing, const char *source = nullptr)
+{
+    int failure = LastFileFailure();
+    bool forGood = DeniesForGood(path, writing) || (source != nullptr && DeniesForGood(source, false));
+    bool busy = failure == FAILURE_IN_USE || (failure == FAILURE_DENIED && !forGood);
+    if (!busy || waitedMs + nextPauseMs > LONGEST_WAIT_MS)
         return false;
     PauseMilliseconds(nextPauseMs);
     waitedMs += nextPauseMs;
@@ -28,7 +41,7 @@ static bool WaitedForBusyFile()
 Stream *OpenWhenFree(const char *path, const char *mode)
 {
     Stream *stream;
-    while ((stream = OpenStream(path, mode)) == nullptr && WaitedForBusyFile()) {
+    while ((stream = OpenStream(path, mode)) == nullptr && WaitedForBusyFile(path, mode[0] != 'r')) {
     }
     return stream;
 }
@@ -36,7 +49,7 @@ Stream *OpenWhenFree(const char *path, const char *mode)
 static bool UntilFree(bool (*operation)(const char *, const char *), const char *from, const char *to)
 {
     bool done;
-    while (!(done = operation(from, to)) && WaitedForBusyFile()) {
+    while (!(done = operation(from, to)) && WaitedForBusyFile(to, true, from)) {
     }
     return done;
 }
@@ -44,8 +57,10 @@ static bool UntilFree(bool (*operation)(const char *, const char *), const char 
 bool ReplaceWhenFree(const char *from, const char *to) { return UntilFree(ReplaceWithFile, from, to); }
 bool MoveToUnusedNameWhenFree(const char *from, const char *to) { return UntilFree(MoveToUnusedName, from, to); }
 
-void DeleteWhenFree(const char *path)
+bool DeleteWhenFree(const char *path)
 {
-    while (!DeleteIfPresent(path) && WaitedForBusyFile()) {
+    bool deleted;
+    while (!(deleted = DeleteIfPresent(path)) && WaitedForBusyFile(path, true)) {
     }
+    return deleted;
 }

@@ -3,7 +3,8 @@
 // clients open freshly written files briefly; meanwhile opening, moving or
 // replacing them fails with a sharing or access violation. Each load and each
 // save may wait about a second in all, in growing pauses, and then fails as
-// before; only those errors are waited out.
+// before; only those errors are waited out, and never on a read-only file or
+// a folder, which deny access for good.
 #pragma once
 
 #include "common/platform.h"
@@ -14,4 +15,4 @@ void StartFileWork();
 Stream *OpenWhenFree(const char *path, const char *mode);
 bool ReplaceWhenFree(const char *from, const char *to);
 bool MoveToUnusedNameWhenFree(const char *from, const char *to);
-void DeleteWhenFree(const char *path);
+bool DeleteWhenFree(const char *path);

@@ -40,15 +40,6 @@ void CaptureStartupPaths()
     JoinPath(startupPaths.manual, sizeof startupPaths.manual, directory, MANUAL_FILE_NAME);
 }
 
-static bool FileExists(const char *path)
-{
-    Stream *stream = OpenWhenFree(path, "rb");
-    if (stream == nullptr)
-        return false;
-    CloseStream(stream);
-    return true;
-}
-
 // Opened for appending, a missing file is made empty and a present one keeps
 // its bytes.
 static bool CreateEmpty(const char *path)
@@ -57,17 +48,20 @@ static bool CreateEmpty(const char *path)
     return stream != nullptr && CloseStream(stream);
 }
 
-// Creates the file empty unless it can be read; reports a failure. Returns
-// true when it made the file.
+// Creates the file empty unless it is there; reports a failure. Returns true
+// when it made the file.
 static bool CreateIfMissing(const char *path)
 {
-    if (FileExists(path))
+    if (KindOfFile(path) != KIND_MISSING)
         return false;
     if (CreateEmpty(path))
         return true;
     ShowNotice(FILE_FAILURE_NOTICE, false);
     return false;
 }
+
+// What reading a data file that is there gave.
+enum DataRead { DATA_READ, DATA_EMPTY, DATA_UNREAD };
 
 // A two-character decimal field: leading white space, an optional sign, then
 // digits up to the first non-digit; no digits read as 0.
@@ -99,28 +93,40 @@ static void ParseKeyFile(const unsigned char bytes[KEY_FILE_SIZE])
     slotTable.hotkeysRegistered = ParseField(bytes + SWITCH_FIELD_OFFSET);
 }
 
-// Reads at most KEY_FILE_SIZE bytes; a short file reads its missing bytes as 0.
-// Returns false for an empty file.
-static bool ReadKeyFile(Stream *stream, unsigned char bytes[KEY_FILE_SIZE])
+// Reads at most KEY_FILE_SIZE bytes into the slot table; a short file reads
+// its missing bytes as 0. An empty file gives nothing.
+static int ReadKeyFile(const char *path)
 {
-    memset(bytes, 0, KEY_FILE_SIZE);
-    if (StreamSize(stream) <= 0)
-        return false;
-    ReadStream(stream, bytes, KEY_FILE_SIZE);
-    return true;
+    Stream *stream = OpenWhenFree(path, "rb");
+    if (stream == nullptr)
+        return DATA_UNREAD;
+    unsigned char bytes[KEY_FILE_SIZE] = {};
+    bool filled = StreamSize(stream) > 0;
+    if (filled)
+        ReadStream(stream, bytes, KEY_FILE_SIZE);
+    CloseStream(stream);
+    if (filled)
+        ParseKeyFile(bytes);
+    return filled ? DATA_READ : DATA_EMPTY;
 }
 
-static void ReadPaths(Stream *stream)
+static int ReadPathFile(const char *path)
 {
+    Stream *stream = OpenWhenFree(path, "rb");
+    if (stream == nullptr)
+        return DATA_UNREAD;
+    bool filled = StreamSize(stream) > 0;
     long offset = 0;
     for (Slot &slot : slotTable.slots) {
-        char path[PATH_SIZE] = {};
-        if (slot.length > 0 && SeekStream(stream, offset))
-            ReadStream(stream, path, (size_t)slot.length);
-        path[PATH_SIZE - 1] = 0;
-        memcpy(slot.path, path, PATH_SIZE);
+        char text[PATH_SIZE] = {};
+        if (filled && slot.length > 0 && SeekStream(stream, offset))
+            ReadStream(stream, text, (size_t)slot.length);
+        text[PATH_SIZE - 1] = 0;
+        memcpy(slot.path, text, PATH_SIZE);
         offset += slot.length;
     }
+    CloseStream(stream);
+    return filled ? DATA_READ : DATA_EMPTY;
 }
 
 static long SumOfLengths(const unsigned char keyBytes[KEY_FILE_SIZE])
@@ -168,62 +174,85 @@ static bool FitsPathFile(const char *keyFile)
     return complete && SumOfLengths(keyBytes) == pathFileSize;
 }
 
+// Only a file a save could have left is a trace of one: a save writes its
+// files itself and never marks them read-only. A read-only file or a folder
+// of such a name is not ours, is never taken for a trace, and is left alone.
+static bool IsTrace(const char *path)
+{
+    return KindOfFile(path) == KIND_WRITABLE;
+}
+
 // A save moves the old path file aside to "z.l.old" (an empty one, made
 // first, when there is none), moves the new path file in, then the new key
 // file. So the new path file is in, waiting for its key file, exactly while
 // the old path file is aside and no new path file waits. If the program
 // stopped between the steps, finish or undo the save here, so that the pair
-// on disk always belongs together:
+// on disk belongs together:
 // - the new path file is in and the new key file, waiting, fits it: the save
-//   stopped between its moves; move the key file in;
-// - any other new file waiting is undone, the old path file put back. A new
-//   key file beside a path file that was never moved aside is a failed save's
-//   leftover, which could not be deleted: however well its lengths fit, the
-//   path file is not the one it was written with.
-// The old path file is deleted only once the pair is whole again.
-static void FinishInterruptedSave()
+//   stopped between its moves; move the key file in, or, where that cannot be
+//   done, undo it;
+// - the old path file aside with any new file waiting: undo, putting the old
+//   path file back. A new key file beside a path file that was never moved
+//   aside is a failed save's leftover, which could not be deleted: however
+//   well its lengths fit, the path file is not the one it was written with.
+// Then the leftovers go, as far as they can. Returns false when the old path
+// file had to come back and could not: the pair on disk is then two saves'.
+static bool PutInterruptedSaveRight(const SaveFileNames &names)
 {
-    SaveFileNames names;
-    NameSaveFiles(&names);
-    bool aside = FileExists(names.oldPaths), pathsIn = !FileExists(names.newPaths);
-    bool keysWaiting = FileExists(names.newKeys);
-    bool finished = pathsIn && keysWaiting && aside && FitsPathFile(names.newKeys) &&
+    bool aside = IsTrace(names.oldPaths), pathsWaiting = IsTrace(names.newPaths);
+    bool keysWaiting = IsTrace(names.newKeys);
+    bool finished = aside && !pathsWaiting && keysWaiting && FitsPathFile(names.newKeys) &&
                     ReplaceWhenFree(names.newKeys, startupPaths.keyFile);
-    bool undo = !pathsIn || (keysWaiting && !finished);
-    if (undo && aside && !ReplaceWhenFree(names.oldPaths, startupPaths.pathFile))
-        return;  // left as it is for the next start
+    bool undo = aside && (pathsWaiting || keysWaiting) && !finished;
+    if (undo && !ReplaceWhenFree(names.oldPaths, startupPaths.pathFile))
+        return false;
     DeleteWhenFree(names.newPaths);
     DeleteWhenFree(names.newKeys);
     DeleteWhenFree(names.oldPaths);
+    return true;
+}
+
+// A start that cannot read the pair as it stands shows nothing, says so, and
+// its run never writes over the bindings it has not shown.
+static const char *unreadFile;
+
+static bool ShowNothing(const char *path, bool created)
+{
+    slotTable = SlotTable();
+    unreadFile = path;
+    ShowNotice(FILE_FAILURE_NOTICE, false);
+    return created;
 }
 
 bool LoadSettings()
 {
     StartFileWork();
+    unreadFile = nullptr;
+    SaveFileNames names;
+    NameSaveFiles(&names);
+    if (!PutInterruptedSaveRight(names))
+        return ShowNothing(startupPaths.pathFile, false);  // its old bytes stand aside
+
     bool created = false;
-    FinishInterruptedSave();
-
-    if (Stream *keys = OpenWhenFree(startupPaths.keyFile, "rb")) {
-        unsigned char bytes[KEY_FILE_SIZE];
-        bool filled = ReadKeyFile(keys, bytes);
-        CloseStream(keys);
-        if (!filled)
-            return false;  // an empty key file: nothing was ever saved here
-        ParseKeyFile(bytes);
-    } else {
+    int keys = DATA_READ;
+    if (KindOfFile(startupPaths.keyFile) == KIND_MISSING)
         created = CreateIfMissing(startupPaths.keyFile);
-    }
+    else
+        keys = ReadKeyFile(startupPaths.keyFile);
+    if (keys == DATA_UNREAD)
+        return ShowNothing(startupPaths.keyFile, created);
+    if (keys == DATA_EMPTY)
+        return created;  // nothing was ever saved here
 
-    if (Stream *paths = OpenWhenFree(startupPaths.pathFile, "rb")) {
-        bool empty = StreamSize(paths) <= 0;
-        if (!empty)
-            ReadPaths(paths);
-        CloseStream(paths);
-        if (empty)
-            return created;
-    } else {
+    int paths = DATA_READ;
+    if (KindOfFile(startupPaths.pathFile) == KIND_MISSING)
         CreateIfMissing(startupPaths.pathFile);
-    }
+    else
+        paths = ReadPathFile(startupPaths.pathFile);
+    if (paths == DATA_UNREAD)
+        return ShowNothing(startupPaths.pathFile, created);
+    if (paths == DATA_EMPTY)
+        return created;
 
     CreateIfMissing(startupPaths.manual);
     return created;
@@ -274,6 +303,16 @@ static bool WriteNewKeyFile(const char *path)
     return CloseStream(stream) && written;
 }
 
+// A notice that names a file: the text before the name, the name, the text after.
+static void NoticeNaming(const char *before, const char *path, const char *after)
+{
+    char text[STARTUP_PATH_SIZE + 256] = "";
+    AppendText(text, sizeof text, before);
+    AppendText(text, sizeof text, path);
+    AppendText(text, sizeof text, after);
+    ShowNotice(text, false);
+}
+
 // A path that does not fit the two-digit length field cannot be saved; the
 // user is told which row, and nothing is written.
 static bool RefuseLongPath()
@@ -281,32 +320,85 @@ static bool RefuseLongPath()
     for (const SlotRow &row : slotRows) {
         if (strlen(slotTable.slots[row.slot].path) > LONGEST_STORABLE_PATH) {
             const char rowNumber[2] = {(char)('0' + row.row), 0};
-            char text[64] = "第";
-            AppendText(text, sizeof text, rowNumber);
-            AppendText(text, sizeof text, "行的路径超过99字节，未保存");
-            ShowNotice(text, false);
+            NoticeNaming("第", rowNumber, "行的路径超过99字节，未保存");
             return true;
         }
     }
     return false;
 }
 
+// The files this run has not shown stay as they are.
+static bool RefuseUnshownFiles()
+{
+    if (unreadFile == nullptr)
+        return false;
+    NoticeNaming("启动时没能读出 ", unreadFile, "，这次不保存，以免丢掉其中的绑定。\n"
+                 "请关闭使用它的程序，再重新启动 Jumpdeck。");
+    return true;
+}
+
+// A data file marked read-only (copied from a CD or a share, or marked by its
+// user) is never written or replaced: the save stops before it touches
+// anything, and the mark stays. Nor is a folder of a data file's name moved
+// away.
+static bool RefuseUnwritableFile()
+{
+    const char *const dataFiles[] = {startupPaths.keyFile, startupPaths.pathFile};
+    for (const char *path : dataFiles) {
+        int kind = KindOfFile(path);
+        if (kind == KIND_READ_ONLY)
+            NoticeNaming("", path, " 是只读文件，未保存。\n请在它的“属性”里取消勾选“只读”，再点“保存”。");
+        else if (kind == KIND_FOLDER)
+            NoticeNaming("", path, " 是文件夹，未保存。\n请把它移走或改名，再点“保存”。");
+        if (kind == KIND_READ_ONLY || kind == KIND_FOLDER)
+            return true;
+    }
+    return false;
+}
+
+// A save moves the path file aside under one name and its new files in under
+// two others; whatever stands there and could not be removed (held by
+// another program, read-only, a folder) would have it build on a stranger's
+// file. It is named instead.
+static bool RefuseLeftover(const SaveFileNames &names)
+{
+    const char *const leftovers[] = {names.newKeys, names.newPaths, names.oldPaths};
+    for (const char *path : leftovers) {
+        if (KindOfFile(path) != KIND_MISSING) {
+            NoticeNaming("", path, " 删不掉，未保存。\n请关闭正在使用它的程序，或者把它删除，再点“保存”。");
+            return true;
+        }
+    }
+    return false;
+}
+
+// Once the old path file is aside, a save that fails puts it back. Should
+// even that fail, a new path file waiting, empty, tells every later start to
+// put it back: none may finish a save the user was told had failed.
+static bool UndoMoves(const SaveFileNames &names)
+{
+    if (ReplaceWhenFree(names.oldPaths, startupPaths.pathFile))
+        return true;
+    CreateEmpty(names.newPaths);
+    return false;
+}
+
 // Both files are written in full beside the old ones, then moved in, path file
-// first. Any failure puts the old pair back as it was. Files held for good may
-// keep even that from happening: the files are then left as an interrupted
-// save leaves them, and are put right first, as at a start, before they are
-// written over.
+// first. Any failure puts the old pair back as it was, or leaves the files as
+// a save stopped before its moves leaves them, for the next start to put
+// back. What an earlier save left is put right first, as at a start.
 void SaveSettings()
 {
-    if (RefuseLongPath())
+    if (RefuseLongPath() || RefuseUnshownFiles() || RefuseUnwritableFile())
         return;
     StartFileWork();
-    FinishInterruptedSave();
-    for (Slot &slot : slotTable.slots)
-        slot.length = (int)strlen(slot.path);
-
     SaveFileNames names;
     NameSaveFiles(&names);
+    PutInterruptedSaveRight(names);
+    if (RefuseLeftover(names))
+        return;
+    for (Slot &slot : slotTable.slots)
+        slot.length = (int)strlen(slot.path);
 
     // The old path file is moved aside, not overwritten, so that it can come
     // back; a missing one is made empty first, which loads the same, so that
@@ -314,11 +406,11 @@ void SaveSettings()
     // takes a free name: whatever else stands there stays untouched.
     bool saved = false, whole = true;
     if (WriteNewPathFile(names.newPaths) && WriteNewKeyFile(names.newKeys) &&
-        (FileExists(startupPaths.pathFile) || CreateEmpty(startupPaths.pathFile)) &&
-        ReplaceWhenFree(startupPaths.pathFile, names.oldPaths)) {
+        (KindOfFile(startupPaths.pathFile) != KIND_MISSING || CreateEmpty(startupPaths.pathFile)) &&
+        MoveToUnusedNameWhenFree(startupPaths.pathFile, names.oldPaths)) {
         saved = MoveToUnusedNameWhenFree(names.newPaths, startupPaths.pathFile) &&
                 ReplaceWhenFree(names.newKeys, startupPaths.keyFile);
-        whole = saved || ReplaceWhenFree(names.oldPaths, startupPaths.pathFile);
+        whole = saved || UndoMoves(names);
     }
     if (whole) {
         DeleteWhenFree(names.newPaths);
