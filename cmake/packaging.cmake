@@ -10,19 +10,26 @@ if(NOT WIN32 OR NOT TARGET Jumpdeck)
     return()
 endif()
 
+# Installing copies the programs only; it does not build them first. The
+# target archive_programs builds every program the archives hold, which
+# tools/package builds before it runs cpack.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+add_custom_target(archive_programs)
+
 install(TARGETS Jumpdeck RUNTIME DESTINATION . COMPONENT release)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT release)
+add_dependencies(archive_programs Jumpdeck)
 set(CPACK_COMPONENTS_ALL release)
 if(TARGET e2e_journeys)
-    install(TARGETS Jumpdeck e2e_journeys e2e_marker RUNTIME DESTINATION . COMPONENT tests)
+    set(test_programs Jumpdeck e2e_journeys e2e_marker)
+    set(benchmark_programs bench_driver floor_deck floor_window floor_hotkey marker)
+    install(TARGETS ${test_programs} RUNTIME DESTINATION . COMPONENT tests)
     install(FILES ${PROJECT_SOURCE_DIR}/tests/e2e/run-tests.cmd DESTINATION . COMPONENT tests)
-    install(TARGETS bench_driver floor_deck floor_window floor_hotkey marker RUNTIME DESTINATION bench COMPONENT tests)
+    install(TARGETS ${benchmark_programs} RUNTIME DESTINATION bench COMPONENT tests)
     install(FILES ${PROJECT_SOURCE_DIR}/bench/run-bench.cmd DESTINATION . COMPONENT tests)
+    add_dependencies(archive_programs ${test_programs} ${benchmark_programs})
     list(APPEND CPACK_COMPONENTS_ALL tests)
 endif()
-
-# Installing copies the programs only; it does not build them first.
-set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME ${PROJECT_NAME})

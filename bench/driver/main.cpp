@@ -291,7 +291,8 @@ static void PrintMachine()
     version.dwOSVersionInfoSize = sizeof version;
     ((LONG(WINAPI *)(OSVERSIONINFOA *))(void *)GetProcAddress(GetModuleHandleA("ntdll"), "RtlGetVersion"))(&version);
     auto wine = (const char *(*)())(void *)GetProcAddress(GetModuleHandleA("ntdll"), "wine_get_version");
-    auto host = (void (*)(const char **, const char **))(void *)GetProcAddress(GetModuleHandleA("ntdll"), "wine_get_host_version");
+    auto host = (void (*)(const char **, const char **))(void *)
+        GetProcAddress(GetModuleHandleA("ntdll"), "wine_get_host_version");
     const char *hostName = "", *hostRelease = "";
     if (host)
         host(&hostName, &hostRelease);

@@ -101,10 +101,14 @@ bool ImportedDlls(const char *program, char *names, size_t size)
     DWORD read = 0;
     bool ok = ReadFile(file, &image[0], (DWORD)image.size(), &read, nullptr) && read == image.size();
     CloseHandle(file);
-    auto at = [&](size_t offset, size_t bytes) { return ok && offset + bytes <= image.size() ? &image[offset] : nullptr; };
+    auto at = [&](size_t offset, size_t bytes) {
+        return ok && offset + bytes <= image.size() ? &image[offset] : nullptr;
+    };
     const IMAGE_DOS_HEADER *dos = (const IMAGE_DOS_HEADER *)at(0, sizeof(IMAGE_DOS_HEADER));
-    const IMAGE_NT_HEADERS64 *nt = dos ? (const IMAGE_NT_HEADERS64 *)at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS64)) : nullptr;
-    if (nt == nullptr || nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+    const IMAGE_NT_HEADERS64 *nt =
+        dos ? (const IMAGE_NT_HEADERS64 *)at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS64)) : nullptr;
+    if (nt == nullptr || nt->Signature != IMAGE_NT_SIGNATURE ||
+        nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
         return false;
     const IMAGE_SECTION_HEADER *sections = IMAGE_FIRST_SECTION(nt);
     auto offsetOf = [&](DWORD address) -> size_t {
@@ -117,13 +121,15 @@ bool ImportedDlls(const char *program, char *names, size_t size)
     };
     DWORD table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
     for (size_t entry = offsetOf(table);; entry += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        const IMAGE_IMPORT_DESCRIPTOR *import = (const IMAGE_IMPORT_DESCRIPTOR *)at(entry, sizeof(IMAGE_IMPORT_DESCRIPTOR));
+        const IMAGE_IMPORT_DESCRIPTOR *import =
+            (const IMAGE_IMPORT_DESCRIPTOR *)at(entry, sizeof(IMAGE_IMPORT_DESCRIPTOR));
         if (import == nullptr)
             return false;
         if (import->Name == 0)
             return true;
         const char *name = at(offsetOf(import->Name), 1);
-        if (name == nullptr || strnlen(name, image.size() - (name - image.data())) == image.size() - (name - image.data()))
+        if (name == nullptr ||
+            strnlen(name, image.size() - (name - image.data())) == image.size() - (name - image.data()))
             return false;
         snprintf(names + strlen(names), size - strlen(names), "%s%s", names[0] ? ", " : "", name);
     }
