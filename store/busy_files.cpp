@@ -64,3 +64,9 @@ bool DeleteWhenFree(const char *path)
     }
     return deleted;
 }
+
+bool CreateEmptyWhenFree(const char *path)
+{
+    Stream *stream = OpenWhenFree(path, "ab");
+    return stream != nullptr && CloseStream(stream);
+}

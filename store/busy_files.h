@@ -16,3 +16,6 @@ Stream *OpenWhenFree(const char *path, const char *mode);
 bool ReplaceWhenFree(const char *from, const char *to);
 bool MoveToUnusedNameWhenFree(const char *from, const char *to);
 bool DeleteWhenFree(const char *path);
+// Opened for appending, a missing file is made empty and a present one keeps
+// its bytes.
+bool CreateEmptyWhenFree(const char *path);

@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "store/busy_files.h"
 #include "store/manual.h"
+#include "store/save_moves.h"
 #include "store/slot_table.h"
 
 StartupPaths startupPaths;
@@ -14,11 +15,6 @@ const char FILE_FAILURE_NOTICE[] = "what the fuke";
 
 static const char KEY_FILE_NAME[] = "l.z";
 static const char PATH_FILE_NAME[] = "z.l";
-
-// A save writes both files beside the real ones first and then moves them in;
-// these suffixes name the new files and the path file that was moved aside.
-static const char NEW_SUFFIX[] = ".new";
-static const char OLD_SUFFIX[] = ".old";
 
 static void JoinPath(char *buffer, size_t size, const char *directory, const char *name)
 {
@@ -40,21 +36,13 @@ void CaptureStartupPaths()
     JoinPath(startupPaths.manual, sizeof startupPaths.manual, directory, MANUAL_FILE_NAME);
 }
 
-// Opened for appending, a missing file is made empty and a present one keeps
-// its bytes.
-static bool CreateEmpty(const char *path)
-{
-    Stream *stream = OpenWhenFree(path, "ab");
-    return stream != nullptr && CloseStream(stream);
-}
-
 // Creates the file empty unless it is there; reports a failure. Returns true
 // when it made the file.
 static bool CreateIfMissing(const char *path)
 {
     if (KindOfFile(path) != KIND_MISSING)
         return false;
-    if (CreateEmpty(path))
+    if (CreateEmptyWhenFree(path))
         return true;
     ShowNotice(FILE_FAILURE_NOTICE, false);
     return false;
@@ -139,26 +127,9 @@ static long SumOfLengths(const unsigned char keyBytes[KEY_FILE_SIZE])
     return sum;
 }
 
-struct SaveFileNames {
-    char newKeys[STARTUP_PATH_SIZE + 8];
-    char newPaths[STARTUP_PATH_SIZE + 8];
-    char oldPaths[STARTUP_PATH_SIZE + 8];
-};
-
-static void NameSaveFiles(SaveFileNames *names)
-{
-    names->newKeys[0] = names->newPaths[0] = names->oldPaths[0] = 0;
-    AppendText(names->newKeys, sizeof names->newKeys, startupPaths.keyFile);
-    AppendText(names->newKeys, sizeof names->newKeys, NEW_SUFFIX);
-    AppendText(names->newPaths, sizeof names->newPaths, startupPaths.pathFile);
-    AppendText(names->newPaths, sizeof names->newPaths, NEW_SUFFIX);
-    AppendText(names->oldPaths, sizeof names->oldPaths, startupPaths.pathFile);
-    AppendText(names->oldPaths, sizeof names->oldPaths, OLD_SUFFIX);
-}
-
 // Whether the key file holds all its bytes and its lengths add up to the size
 // of the path file: whether the two belong together.
-static bool FitsPathFile(const char *keyFile)
+bool KeyFileFitsPathFile(const char *keyFile)
 {
     Stream *keys = OpenWhenFree(keyFile, "rb");
     if (keys == nullptr)
@@ -172,44 +143,6 @@ static bool FitsPathFile(const char *keyFile)
         CloseStream(paths);
     }
     return complete && SumOfLengths(keyBytes) == pathFileSize;
-}
-
-// Only a file a save could have left is a trace of one: a save writes its
-// files itself and never marks them read-only. A read-only file or a folder
-// of such a name is not ours, is never taken for a trace, and is left alone.
-static bool IsTrace(const char *path)
-{
-    return KindOfFile(path) == KIND_WRITABLE;
-}
-
-// A save moves the old path file aside to "z.l.old" (an empty one, made
-// first, when there is none), moves the new path file in, then the new key
-// file. So the new path file is in, waiting for its key file, exactly while
-// the old path file is aside and no new path file waits. If the program
-// stopped between the steps, finish or undo the save here, so that the pair
-// on disk belongs together:
-// - the new path file is in and the new key file, waiting, fits it: the save
-//   stopped between its moves; move the key file in, or, where that cannot be
-//   done, undo it;
-// - the old path file aside with any new file waiting: undo, putting the old
-//   path file back. A new key file beside a path file that was never moved
-//   aside is a failed save's leftover, which could not be deleted: however
-//   well its lengths fit, the path file is not the one it was written with.
-// Then the leftovers go, as far as they can. Returns false when the old path
-// file had to come back and could not: the pair on disk is then two saves'.
-static bool PutInterruptedSaveRight(const SaveFileNames &names)
-{
-    bool aside = IsTrace(names.oldPaths), pathsWaiting = IsTrace(names.newPaths);
-    bool keysWaiting = IsTrace(names.newKeys);
-    bool finished = aside && !pathsWaiting && keysWaiting && FitsPathFile(names.newKeys) &&
-                    ReplaceWhenFree(names.newKeys, startupPaths.keyFile);
-    bool undo = aside && (pathsWaiting || keysWaiting) && !finished;
-    if (undo && !ReplaceWhenFree(names.oldPaths, startupPaths.pathFile))
-        return false;
-    DeleteWhenFree(names.newPaths);
-    DeleteWhenFree(names.newKeys);
-    DeleteWhenFree(names.oldPaths);
-    return true;
 }
 
 // A start that cannot read the pair as it stands shows nothing, says so, and
@@ -356,37 +289,18 @@ static bool RefuseUnwritableFile()
     return false;
 }
 
-// A save moves the path file aside under one name and its new files in under
-// two others; whatever stands there and could not be removed (held by
-// another program, read-only, a folder) would have it build on a stranger's
-// file. It is named instead.
+// A file in the way of the save's moves that could not be removed would have
+// it build on a stranger's file: it is named instead.
 static bool RefuseLeftover(const SaveFileNames &names)
 {
-    const char *const leftovers[] = {names.newKeys, names.newPaths, names.oldPaths};
-    for (const char *path : leftovers) {
-        if (KindOfFile(path) != KIND_MISSING) {
-            NoticeNaming("", path, " 删不掉，未保存。\n请关闭正在使用它的程序，或者把它删除，再点“保存”。");
-            return true;
-        }
-    }
-    return false;
+    const char *leftover = LeftoverInTheWay(names);
+    if (leftover != nullptr)
+        NoticeNaming("", leftover, " 删不掉，未保存。\n请关闭正在使用它的程序，或者把它删除，再点“保存”。");
+    return leftover != nullptr;
 }
 
-// Once the old path file is aside, a save that fails puts it back. Should
-// even that fail, a new path file waiting, empty, tells every later start to
-// put it back: none may finish a save the user was told had failed.
-static bool UndoMoves(const SaveFileNames &names)
-{
-    if (ReplaceWhenFree(names.oldPaths, startupPaths.pathFile))
-        return true;
-    CreateEmpty(names.newPaths);
-    return false;
-}
-
-// Both files are written in full beside the old ones, then moved in, path file
-// first. Any failure puts the old pair back as it was, or leaves the files as
-// a save stopped before its moves leaves them, for the next start to put
-// back. What an earlier save left is put right first, as at a start.
+// Both files are written in full beside the old ones, then moved in. What an
+// earlier save left is put right first, as at a start.
 void SaveSettings()
 {
     if (RefuseLongPath() || RefuseUnshownFiles() || RefuseUnwritableFile())
@@ -399,24 +313,7 @@ void SaveSettings()
         return;
     for (Slot &slot : slotTable.slots)
         slot.length = (int)strlen(slot.path);
-
-    // The old path file is moved aside, not overwritten, so that it can come
-    // back; a missing one is made empty first, which loads the same, so that
-    // there always is one aside while the new one is in. The new one then only
-    // takes a free name: whatever else stands there stays untouched.
-    bool saved = false, whole = true;
-    if (WriteNewPathFile(names.newPaths) && WriteNewKeyFile(names.newKeys) &&
-        (KindOfFile(startupPaths.pathFile) != KIND_MISSING || CreateEmpty(startupPaths.pathFile)) &&
-        MoveToUnusedNameWhenFree(startupPaths.pathFile, names.oldPaths)) {
-        saved = MoveToUnusedNameWhenFree(names.newPaths, startupPaths.pathFile) &&
-                ReplaceWhenFree(names.newKeys, startupPaths.keyFile);
-        whole = saved || UndoMoves(names);
-    }
-    if (whole) {
-        DeleteWhenFree(names.newPaths);
-        DeleteWhenFree(names.newKeys);
-        DeleteWhenFree(names.oldPaths);
-    }
-    if (!saved)
+    bool written = WriteNewPathFile(names.newPaths) && WriteNewKeyFile(names.newKeys);
+    if (!MoveNewPairIn(names, written))
         ShowNotice(FILE_FAILURE_NOTICE, false);
 }

@@ -30,5 +30,9 @@ bool LoadSettings();
 // Writes the slot table to both data files, all or nothing.
 void SaveSettings();
 
+// Whether the key file holds all its bytes and its lengths add up to the size
+// of the path file: whether the two belong together.
+bool KeyFileFitsPathFile(const char *keyFile);
+
 // The one failure the program reports: a data or manual file it cannot write.
 extern const char FILE_FAILURE_NOTICE[];
