@@ -75,21 +75,41 @@ inline std::string TextOf(HWND window)
     return SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, 0, 5000, &length) ? std::string(text, length) : "?";
 }
 
+// How many of text's first characters a field shows whole: their width in the field's font
+// (none set: the system font) within its formatting rectangle, where typing stops in a field
+// that does not scroll.
+inline size_t Fits(HWND field, const std::string &text)
+{
+    RECT format = {};
+    SIZE size = {};
+    size_t count = 0;
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ font = (HGDIOBJ)SendMessageA(field, WM_GETFONT, 0, 0);
+    HGDIOBJ was = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+    SendMessageA(field, EM_GETRECT, 0, (LPARAM)&format);
+    while (count < text.size() && GetTextExtentPoint32A(dc, text.c_str(), int(count + 1), &size) &&
+           size.cx <= format.right - format.left)
+        count++;
+    SelectObject(dc, was), ReleaseDC(nullptr, dc);
+    return count;
+}
+
 inline HWND FocusOf(HWND window)  // the focus in window's thread
 {
     GUITHREADINFO info = {sizeof info};
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
-// Until window or a child of it has the focus: without a window manager the
-// first attempt can leave the desktop in front.
-inline bool BringToFront(HWND window)
+// What holds the front, for a failure's message: its title, class and process.
+inline std::string InFront()
 {
-    return WaitUntil([&] {
-        if (GetForegroundWindow() != window)
-            SetForegroundWindow(window);
-        return GetForegroundWindow() == window && (FocusOf(window) == window || IsChild(window, FocusOf(window)));
-    });
+    HWND window = GetForegroundWindow();
+    char title[256] = "", kind[64] = "", image[MAX_PATH] = "";
+    DWORD id = 0, size = MAX_PATH;
+    GetWindowTextA(window, title, sizeof title), GetClassNameA(window, kind, sizeof kind);
+    HANDLE owner = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, (GetWindowThreadProcessId(window, &id), id));
+    QueryFullProcessImageNameA(owner, 0, image, &size), CloseHandle(owner);
+    return "in front: \"" + std::string(title) + "\" (" + kind + "), process " + std::to_string(id) + " " + image;
 }
 
 // A virus scanner opens each new file for a moment (Windows Defender does on
@@ -170,6 +190,7 @@ protected:
     HWND deck = nullptr, other = nullptr;     // its main window; the test's own field
     std::vector<HANDLE> held;                 // files held until "release"
     HWND front = nullptr;                     // the one of them the steps last put in front
+    std::string kept;                         // what the last field filled past its width kept
 
     // Short, so that the paths of files in it stay well within 99 bytes. The
     // program's texts are code page 936 bytes, compared as such: on 936, and on
@@ -277,6 +298,29 @@ protected:
     }
 
     std::string In(const std::string &name) const { return dir + "\\" + name; }
+
+    // Until window or a child of it has the focus: without a window manager Wine's first
+    // attempt can leave the desktop in front. Windows lets a process take the front only in the
+    // cases SetForegroundWindow's remarks list: a test started by a background process, with a
+    // console in front, is in none until it "received the last input event", which a hotkey of
+    // its own, pressed, is. Failing, it says what holds the front.
+    testing::AssertionResult BringToFront(HWND window)
+    {
+        enum { TAKE_FRONT = 0xBFFF };
+        MSG hotkey;
+        if (WaitUntil([&] {
+                if (GetForegroundWindow() != window && !SetForegroundWindow(window) &&
+                    RegisterHotKey(other, TAKE_FRONT, 0, VK_F22)) {
+                    Press(VK_F22, 0);
+                    for (int i = 0; i < 50 && !PeekMessageA(&hotkey, other, WM_HOTKEY, WM_HOTKEY, PM_REMOVE); i++)
+                        Sleep(20);
+                    SetForegroundWindow(window), Press(VK_F22, KEYEVENTF_KEYUP), UnregisterHotKey(other, TAKE_FRONT);
+                }
+                return GetForegroundWindow() == window && (FocusOf(window) == window || IsChild(window, FocusOf(window)));
+            }))
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << InFront();
+    }
 
     // The marker's starts so far; only those with args, when given.
     int Starts(const std::string &args = "")
@@ -386,8 +430,9 @@ protected:
     void Run(const Steps &steps)
     {
         for (std::string step : steps) {
-            for (size_t at; (at = step.find("{dir}")) != std::string::npos;)
-                step.replace(at, 5, dir);
+            for (const auto &[mark, value] : {std::pair<std::string, std::string>{"{dir}", dir}, {"{kept}", kept}})
+                for (size_t at; (at = step.find(mark)) != std::string::npos;)
+                    step.replace(at, mark.size(), value);
             SCOPED_TRACE(step);
             CPINFO codePage = {};
             if (step.rfind("dbcs ", 0) == 0 && GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize == 1) {
@@ -429,18 +474,23 @@ protected:
                 EXPECT_TRUE(SendMessageTimeoutA(Control(name), WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000, nullptr));
             } else if (verb == "click") {
                 Click(Control(rest));
-            } else if (verb == "type" || verb == "paste" || verb == "press") {
+            } else if (verb == "type" || verb == "paste" || verb == "press" || verb == "fill") {
                 // A click in the middle of where the window shows the control,
                 // posted as the click step's; a field's with the window in front.
                 const int tops[] = {20, 55, 90, 160, 195, 230};
                 POINT at = {name[0] == 'k' ? 45 : name[0] == 'p' ? 300 : 540, tops[(name.back() - '1') % 6] + 12};
                 HWND field = ChildWindowFromPointEx(deck, at, CWP_SKIPINVISIBLE);
                 MapWindowPoints(deck, field, &at, 1);
-                ASSERT_TRUE(verb == "press" || BringToFront(front = deck));
+                ASSERT_TRUE(verb == "press" ? testing::AssertionSuccess() : BringToFront(front = deck));
                 Click(field, at.x, at.y);
                 if (verb == "press")
                     continue;
                 ASSERT_TRUE(WaitUntil([&] { return field && FocusOf(deck) == field; })) << "no field there";
+                if (verb == "fill") {  // its last character again, past the field's width
+                    size_t shown = Fits(field, text.append(300, text.back()));
+                    kept = text.substr(0, name[0] == 'k' ? 1 : shown), text.resize(shown + 3);
+                    printf("DEBUG kept=%s shown=%zu\n", kept.c_str(), shown);
+                }
                 if (verb == "paste")  // copied in the test's own field, as in another program
                     SendMessageA(other, WM_SETTEXT, 0, (LPARAM)text.c_str()), SendMessageA(other, EM_SETSEL, 0, -1),
                         SendMessageA(other, WM_COPY, 0, 0);
@@ -450,12 +500,27 @@ protected:
                 // hold: a Shift sent beside a letter was once let go before it (a
                 // path typed "c:\" for "C:\"); Wine brings its modifier keys in line
                 // with the X server's, which knows nothing of SendInput.
-                for (WCHAR c : verb == "type" ? text : "\x16") {  // Ctrl+V's character for a paste
+                for (WCHAR c : verb == "paste" ? "\x16" : text) {  // Ctrl+V's character for a paste
                     INPUT down = {INPUT_KEYBOARD, {.ki = {0, c, KEYEVENTF_UNICODE, 0, 0}}}, up = down;
                     up.ki.dwFlags |= KEYEVENTF_KEYUP;
                     SendInput(1, &down, sizeof down), SendInput(1, &up, sizeof up);
                 }
-                EXPECT_TRUE(verb == "paste" || WaitUntil([&] { return TextOf(field) == text; })) << TextOf(field);
+                if (verb == "fill") {  // a double-click after the keys: a selection says that they have all come
+                    RECT area = {};
+                    GetWindowRect(field, &area);
+                    LONG x = (area.left + 4) * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
+                    LONG y = (area.top + area.bottom) / 2 * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
+                    INPUT move = {INPUT_MOUSE, {.mi = {x, y, 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0}}};
+                    INPUT down = {INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}}, up = down;
+                    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+                    INPUT clicks[] = {move, down, up, down, up};
+                    SendInput(5, clicks, sizeof *clicks);
+                }
+                std::string shows = verb == "fill" ? kept : text;
+                auto selected = [&] { DWORD sel = (DWORD)SendMessageA(field, EM_GETSEL, 0, 0); return LOWORD(sel) != HIWORD(sel); };
+                EXPECT_TRUE(verb == "paste" ||
+                            WaitUntil([&] { return (verb == "type" || selected()) && TextOf(field) == shows; }))
+                    << TextOf(field);
             } else if (verb == "hold") {
                 HANDLE file = INVALID_HANDLE_VALUE, timer;
                 auto take = [&] {
@@ -490,13 +555,17 @@ protected:
                 EXPECT_TRUE(WaitUntil([&] { return Starts(text) == atoi(name.c_str()); })) << ReadBytes(In("marker.log"));
             } else if (verb == "hidden" || verb == "shown") {
                 EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(deck) == (verb == "shown"); }));
-                ASSERT_TRUE(verb == "hidden" || BringToFront(front = deck));
+                ASSERT_TRUE(verb == "hidden" ? testing::AssertionSuccess() : BringToFront(front = deck));
             } else if (verb == "shows") {
                 EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(name)) == text; })) << TextOf(Control(name));
             } else if (verb == "focus") {
                 ASSERT_TRUE(WaitUntil([&] { return FocusOf(deck) == Control(rest); }));
-            } else if (verb == "window") {  // closed once seen: left open, it could take the foreground later
-                ASSERT_TRUE(WaitUntil([&] { return (box = Shown(nullptr, rest)) != nullptr; }, 10000)) << "no window";
+            } else if (verb == "window" || step == "warning") {  // closed (declined) once seen: left open, it
+                auto seen = [&] {                                   // could take the foreground later
+                    return step == "warning" ? (box = Shown("#32770", "", GetProcessId(process))) && TextOf(box) != "提示"
+                                             : (box = Shown(nullptr, rest)) != nullptr;
+                };
+                ASSERT_TRUE(WaitUntil(seen, 10000)) << "no such window; " << InFront();
                 PostMessageA(box, WM_CLOSE, 0, 0);
                 EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10000)) << "not closed";
             } else if (step == "again") {

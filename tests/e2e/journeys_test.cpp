@@ -8,7 +8,10 @@ using Journey = DeckTest;
 
 const std::string FAILED = "what the fuke", ENABLED = "以注册热键，如有冲突请取消热键", DISABLED = "以取消热键",
                   REPEAT = "打开此的是应用程序？";
-std::string NotFound(const std::string &path) { return "以下目标没有打开：\n" + path + "（找不到这个文件或文件夹）"; }
+std::string NotOpened(const std::string &path, const std::string &reason = "找不到这个文件或文件夹")
+{
+    return "以下目标没有打开：\n" + path + "（" + reason + "）";
+}
 
 // The window as the display shows it is kept for a person to look at. A key
 // field keeps one character; paths are typed as short as the fields take
@@ -28,14 +31,14 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
     ASSERT_TRUE(CreateDirectoryA(In("jd-folder").c_str(), nullptr));
     Run({"start", "picture", "empty l.z", "empty z.l", "empty 生命手册.txt", "type key1 a", "type path1 marker.exe",
          "paste key2 bc", "shows key2 b", "type path2 jd-note.txt", "dbcs paste key3 中", "type key3 x",
-         "paste path3 D:\\游戏", "shows path3 D:\\游戏", "type key4 a", "type path4 jd-folder", "type key5 5",
-         "type path5 gone.txt", "type key6 6", "type path6 E:/", "click save",
-         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|gone.txt|E:/|0", "no notice",
-         "key A", "starts 1", "window jd-folder", "hidden", "key F1", "shown", "key B", "window jd-note.txt", "hidden",
+         "paste path3 D:\\游戏", "shows path3 D:\\游戏", "type key4 a", "type path4 jd-folder", "fill key5 5",
+         "fill path5 no\\x", "type key6 6", "type path6 E:/", "click save",
+         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|{kept}|E:/|0", "no notice",
+         "key A", "starts 1", "window jd-folder", "hidden", "key F1", "shown", "key B", "window jd-note", "hidden",
          "key F1", "shown", "key A", "starts 2", "window jd-folder", "hidden", "key F1", "shown", "key Z", "running",
-         "shown", "starts 2", "key 5", "notice " + NotFound("gone.txt"), "shown",
+         "shown", "starts 2", "key 5", "notice " + NotOpened("{kept}", "路径上的文件夹不存在"), "shown",
          "set path2 jd-note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
-         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|gone.txt|E:/|0", "start", "shows key1 a",
+         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|{kept}|E:/|0", "start", "shows key1 a",
          "shows path1 marker.exe", "shows key2 b", "shows path2 jd-note.txt", "key A", "starts 3",
          "window jd-folder", "hidden", "beside 别处", "empty 别处\\l.z", "other", "again", "in front", "running", "minimize",
          "other", "again", "in front", "key A", "starts 4", "window jd-folder", "hidden"});
@@ -49,13 +52,27 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
 // another program holds.
 TEST_F(Journey, HotkeysLaunchFromAnywhereGuardProgramsAndCanBeFreed)
 {
-    const std::string files = "files ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|", gone = NotFound("{dir}\\gone.exe");
+    const std::string files = "files ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|", gone = NotOpened("{dir}\\gone.exe");
     ASSERT_TRUE(RegisterHotKey(other, 1, 0, 'B') && RegisterHotKey(other, 2, 0, VK_F1));
     Run({"data ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|1", "start", "no notice", "key G", "notice " + gone, "shown",
          "key G", "notice " + gone, "shown", "other", "key A", "starts 1", "hidden", "key A", "cancel " + REPEAT,
          "key A", "notice " + REPEAT, "starts 2", "shows other ", "key F3", "notice " + DISABLED, "other", "key A",
          "shows other a", "click save", files + "0", "click on", "notice " + ENABLED + "\n以下按键注册失败：F1 b",
          "click save", files + "1", "other", "key A", "starts 3"});
+}
+
+// Windows asks before it starts a program marked as downloaded from the
+// Internet (an NTFS stream Zone.Identifier naming zone 3): the shell's
+// security warning, owned by the window. Declined, nothing started: Jumpdeck
+// says nothing, the window stays, and the next press asks Windows' question
+// again, not the one that guards hotkeys.
+TEST_F(Journey, DeclinedDownloadedProgramIsNeitherNamedNorGuarded)
+{
+    std::ofstream(In("marker.exe:Zone.Identifier")) << "[ZoneTransfer]\nZoneId=3\n";
+    Run({"data a|{dir}\\marker.exe|1", "start", "other", "key A"});
+    if (UnderWine() && (Run({"starts 1", "hidden"}), !HasFailure()))  // passing there fails it: the check sees nothing
+        GTEST_SKIP() << "known Wine difference: Wine asks nothing before a program from the Internet";
+    Run({"warning", "no notice", "shown", "starts 0", "key A", "warning", "no notice", "shown", "starts 0"});
 }
 
 // Held down, a bound key launches once: Windows sends no hotkey for the
@@ -86,16 +103,18 @@ TEST_F(Journey, HeldKeyActsOnce)
 TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
 {
     std::string chosen = In("b\\chosen.txt"), shortcut = In("b\\marker.lnk");
-    std::wstring unkept = Wide(In("b\\")) + L"\U0001F600.txt";  // an emoji, in no code page of one byte or 936
-    ASSERT_TRUE(CreateDirectoryA(In("b").c_str(), nullptr));
+    std::wstring emoji = Wide(In("b\\")) + L"\U0001F600";  // in no code page of one byte or 936
+    std::wstring unkept[] = {emoji + L".txt", emoji + L"\\x.txt"};  // in the file's name; in its folder's
+    ASSERT_TRUE(CreateDirectoryA(In("b").c_str(), nullptr) && CreateDirectoryW(emoji.c_str(), nullptr));
     std::ofstream(chosen) << "x";
-    CloseHandle(CreateFileW(unkept.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    for (const std::wstring &name : unkept)
+        CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     MakeShortcut("b\\marker.lnk", "");
     Run({"start"});
-    const std::string rows = "12345665";  // each row's button; then a refused name; the last dialog is cancelled
+    const std::string rows = "123456665";  // each row's button; then refused names; the last dialog is cancelled
     for (size_t i = 0; i < rows.size(); i++) {
         std::string row(1, rows[i]), file = i == 0 ? shortcut : chosen;
-        std::wstring name = i == 6 ? unkept : Wide(file), shown(MAX_PATH, L'\0');
+        std::wstring name = i == 6 || i == 7 ? unkept[i - 6] : Wide(file), shown(MAX_PATH, L'\0');
         HWND dialog = nullptr;
         Run({"press browse" + row});
         ASSERT_TRUE(WaitUntil([&] { return (dialog = Shown("#32770", "", GetProcessId(process), 0x47C)); }, 10000));
@@ -109,7 +128,7 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
                 shown.c_str() == name)
                 PostMessageA(dialog, WM_COMMAND, i + 1 < rows.size() ? IDOK : IDCANCEL, 0);
         }
-        if (name == unkept)
+        if (i == 6 || i == 7)
             Run({"notice 所选文件的名字里有无法保存的字符，不能绑定。\n"
                  "可以给它建一个名字简单的快捷方式，再绑定这个快捷方式。"});
         Run({"shows path" + row + " " + file});
