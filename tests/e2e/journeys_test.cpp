@@ -9,17 +9,19 @@ const std::string FAILED = "what the fuke", ENABLED = "以注册热键，如有�
 std::string NotOpened(std::string path, std::string why) { return "以下目标没有打开：\n" + path + "（" + why + "）"; }
 
 // The window as the display shows it is kept for a person to look at. A key
-// field keeps one character; paths are typed as short as the fields take
-// them, relative to the program's folder. Save gives the focus back to the window,
-// where a typed key launches every slot that has it, without the question
-// that guards hotkeys, and hides the window; F1 shows it. A program starts, a
-// text file opens in the editor, a folder in a folder window; an unbound
-// letter does nothing; a target that is not there is named, and the window
-// stays. Escape in a field belongs to the field; after a click
-// on the background it ends the program, and unsaved edits are gone. Started
-// again from its folder while it runs, it shows its window instead of opening
-// another, in front, where a typed key launches; from another folder, a second
-// one runs beside it.
+// field keeps one character; paths are typed relative to the program's
+// folder, and one typed past its field's width keeps what the field shows
+// (typing stops there: the fields do not scroll). Save gives the focus back
+// to the window, where a typed key launches every slot that has it, without
+// the question that guards hotkeys, and hides the window; F1 shows it. A
+// program starts (its own record says so), a text file opens in the editor
+// and a folder in a folder window (each found by the name Windows shows,
+// without a known extension); an unbound letter does nothing; a target under a folder that is not there is named, with
+// that reason, and the window stays. Escape in a field belongs to the field;
+// after a click on the background it ends the program, and unsaved edits are
+// gone. Started again from its folder while it runs, it shows its window
+// instead of opening another, in front, where a typed key launches; from
+// another folder, a second one runs beside it.
 TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
 {
     ASSERT_TRUE(CreateDirectoryA(In("jd-folder").c_str(), nullptr) && std::ofstream(In("jd-note.txt")) << "hello");
@@ -85,9 +87,10 @@ TEST_F(Journey, HeldKeyActsOnce)
 }
 
 // A file chosen in the open-file dialog fills the row it was opened for, in
-// every row; a shortcut stays a shortcut, not its target; a file whose name
-// has a character the code page lacks is refused, and the row keeps its path;
-// each dialog starts empty, and a cancelled one changes nothing. The dialog
+// every row; a shortcut stays a shortcut, not its target; a file whose name,
+// or its folder's, has a character the code page lacks is refused, and the
+// row keeps its path; each dialog starts empty, and a cancelled one changes
+// nothing. The dialog
 // leaves the program's current directory where it was (Windows moves it to the
 // folder browsed). The manual, written anew and opened at each press, leaves
 // the window shown. A DLL the program asks for by its bare name comes from the
