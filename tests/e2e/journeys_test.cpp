@@ -2,43 +2,42 @@
 // seen only through the real program, its window and the files it leaves.
 #include "tests/e2e/driver.h"
 
-#include <imm.h>
-
 using Journey = DeckTest;
 
 const std::string FAILED = "what the fuke", ENABLED = "以注册热键，如有冲突请取消热键", DISABLED = "以取消热键",
-                  REPEAT = "打开此的是应用程序？";
-std::string NotFound(const std::string &path) { return "以下目标没有打开：\n" + path + "（找不到这个文件或文件夹）"; }
+                  REPEAT = "打开此的是应用程序？", MISSING = "找不到这个文件或文件夹";
+std::string NotOpened(std::string path, std::string why) { return "以下目标没有打开：\n" + path + "（" + why + "）"; }
 
 // The window as the display shows it is kept for a person to look at. A key
-// field keeps one character; paths are typed as short as the fields take
-// them, relative to the program's folder. Save gives the focus back to the window,
-// where a typed key launches every slot that has it, without the question
-// that guards hotkeys, and hides the window; F1 shows it. A program starts, a
-// text file opens in the editor, a folder in a folder window; an unbound
-// letter does nothing; a target that is not there is named, and the window
-// stays. Escape in a field belongs to the field; after a click
-// on the background it ends the program, and unsaved edits are gone. Started
-// again from its folder while it runs, it shows its window instead of opening
-// another, in front, where a typed key launches; from another folder, a second
-// one runs beside it.
+// field keeps one character; paths are typed relative to the program's
+// folder, and one typed past its field's width keeps what the field shows
+// (typing stops there: the fields do not scroll). Save gives the focus back
+// to the window, where a typed key launches every slot that has it, without
+// the question that guards hotkeys, and hides the window; F1 shows it. A
+// program starts (its own record says so), a text file opens in the editor
+// and a folder in a folder window (each found by the name Windows shows,
+// without a known extension); an unbound letter does nothing; a target under a folder that is not there is named, with
+// that reason, and the window stays. Escape in a field belongs to the field;
+// after a click on the background it ends the program, and unsaved edits are
+// gone. Started again from its folder while it runs, it shows its window
+// instead of opening another, in front, where a typed key launches; from
+// another folder, a second one runs beside it.
 TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
 {
-    std::ofstream(In("jd-note.txt")) << "hello";
-    ASSERT_TRUE(CreateDirectoryA(In("jd-folder").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(In("jd-folder").c_str(), nullptr) && std::ofstream(In("jd-note.txt")) << "hello");
     Run({"start", "picture", "empty l.z", "empty z.l", "empty 生命手册.txt", "type key1 a", "type path1 marker.exe",
          "paste key2 bc", "shows key2 b", "type path2 jd-note.txt", "dbcs paste key3 中", "type key3 x",
-         "paste path3 D:\\游戏", "shows path3 D:\\游戏", "type key4 a", "type path4 jd-folder", "type key5 5",
-         "type path5 gone.txt", "type key6 6", "type path6 E:/", "click save",
-         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|gone.txt|E:/|0", "no notice",
-         "key A", "starts 1", "window jd-folder", "hidden", "key F1", "shown", "key B", "window jd-note.txt", "hidden",
+         "paste path3 D:\\游戏", "shows path3 D:\\游戏", "type key4 a", "type path4 jd-folder", "fill key5 5",
+         "fill path5 no\\x", "type key6 6", "type path6 E:/", "click save",
+         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|{kept}|E:/|0", "no notice",
+         "key A", "starts 1", "window jd-folder", "hidden", "key F1", "shown", "key B", "window jd-note", "hidden",
          "key F1", "shown", "key A", "starts 2", "window jd-folder", "hidden", "key F1", "shown", "key Z", "running",
-         "shown", "starts 2", "key 5", "notice " + NotFound("gone.txt"), "shown",
+         "shown", "starts 2", "key 5", "notice " + NotOpened("{kept}", "路径上的文件夹不存在"), "shown",
          "set path2 jd-note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
-         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|gone.txt|E:/|0", "start", "shows key1 a",
+         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|{kept}|E:/|0", "start", "shows key1 a",
          "shows path1 marker.exe", "shows key2 b", "shows path2 jd-note.txt", "key A", "starts 3",
-         "window jd-folder", "hidden", "beside 别处", "empty 别处\\l.z", "other", "again", "in front", "running", "minimize",
-         "other", "again", "in front", "key A", "starts 4", "window jd-folder", "hidden"});
+         "window jd-folder", "hidden", "beside 别处", "empty 别处\\l.z", "other", "again", "running",
+         "minimize", "other", "again", "key A", "starts 4", "window jd-folder", "hidden"});
 }
 
 // The switch saved on takes effect, silently, at the start. A bound letter
@@ -49,13 +48,28 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
 // another program holds.
 TEST_F(Journey, HotkeysLaunchFromAnywhereGuardProgramsAndCanBeFreed)
 {
-    const std::string files = "files ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|", gone = NotFound("{dir}\\gone.exe");
+    const std::string files = "files ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|";
+    const std::string gone = NotOpened("{dir}\\gone.exe", MISSING);
     ASSERT_TRUE(RegisterHotKey(other, 1, 0, 'B') && RegisterHotKey(other, 2, 0, VK_F1));
     Run({"data ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|1", "start", "no notice", "key G", "notice " + gone, "shown",
          "key G", "notice " + gone, "shown", "other", "key A", "starts 1", "hidden", "key A", "cancel " + REPEAT,
          "key A", "notice " + REPEAT, "starts 2", "shows other ", "key F3", "notice " + DISABLED, "other", "key A",
          "shows other a", "click save", files + "0", "click on", "notice " + ENABLED + "\n以下按键注册失败：F1 b",
          "click save", files + "1", "other", "key A", "starts 3"});
+}
+
+// Windows asks before it starts a program marked as downloaded from the
+// Internet (an NTFS stream Zone.Identifier naming zone 3): the shell's
+// security warning, owned by the window. Declined, nothing started: Jumpdeck
+// says nothing, the window stays, and the next press asks Windows' question
+// again, not the one that guards hotkeys.
+TEST_F(Journey, DeclinedDownloadedProgramIsNeitherNamedNorGuarded)
+{
+    std::ofstream(In("marker.exe:Zone.Identifier")) << "[ZoneTransfer]\nZoneId=3\n";
+    Run({"data a|{dir}\\marker.exe|1", "start", "other", "key A"});
+    if (UnderWine() && (Run({"starts 1", "hidden"}), !HasFailure()))  // passing there fails it: the check sees nothing
+        GTEST_SKIP() << "known Wine difference: Wine asks nothing before a program from the Internet";
+    Run({"warning", "no notice", "shown", "starts 0", "key A", "warning", "no notice", "shown", "starts 0"});
 }
 
 // Held down, a bound key launches once: Windows sends no hotkey for the
@@ -67,16 +81,16 @@ TEST_F(Journey, HeldKeyActsOnce)
     MakeShortcut("held.lnk", "held"), MakeShortcut("after.lnk", "after");
     Run({"data cd|{dir}\\held.lnk|{dir}\\after.lnk|1", "start", "other", "repeat C", "key D", "starts 1 after"});
     int launches = Starts("held");
-    if (!UnderWine() || launches <= 1)  // under Wine, which repeats every hotkey, passing means the check sees nothing
-        EXPECT_TRUE(launches == 1 && !UnderWine()) << "a held key launched " << launches << " times";
-    else
+    if (UnderWine() && launches > 1)  // under Wine, which repeats every hotkey, passing means the check sees nothing
         GTEST_SKIP() << "known Wine difference: a held key launched " << launches << " times";
+    EXPECT_TRUE(launches == 1 && !UnderWine()) << "a held key launched " << launches << " times";
 }
 
 // A file chosen in the open-file dialog fills the row it was opened for, in
-// every row; a shortcut stays a shortcut, not its target; a file whose name
-// has a character the code page lacks is refused, and the row keeps its path;
-// each dialog starts empty, and a cancelled one changes nothing. The dialog
+// every row; a shortcut stays a shortcut, not its target; a file whose name,
+// or its folder's, has a character the code page lacks is refused, and the
+// row keeps its path; each dialog starts empty, and a cancelled one changes
+// nothing. The dialog
 // leaves the program's current directory where it was (Windows moves it to the
 // folder browsed). The manual, written anew and opened at each press, leaves
 // the window shown. A DLL the program asks for by its bare name comes from the
@@ -86,30 +100,32 @@ TEST_F(Journey, HeldKeyActsOnce)
 TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
 {
     std::string chosen = In("b\\chosen.txt"), shortcut = In("b\\marker.lnk");
-    std::wstring unkept = Wide(In("b\\")) + L"\U0001F600.txt";  // an emoji, in no code page of one byte or 936
-    ASSERT_TRUE(CreateDirectoryA(In("b").c_str(), nullptr));
+    // An emoji, in no code page of one byte or 936: in a file's name; in its folder's.
+    std::wstring emoji = Wide(In("b\\")) + L"\U0001F600", unkept[] = {emoji + L".txt", emoji + L"\\x.txt"};
+    ASSERT_TRUE(CreateDirectoryA(In("b").c_str(), nullptr) && CreateDirectoryW(emoji.c_str(), nullptr));
     std::ofstream(chosen) << "x";
-    CloseHandle(CreateFileW(unkept.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    for (const std::wstring &name : unkept)
+        CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     MakeShortcut("b\\marker.lnk", "");
     Run({"start"});
-    const std::string rows = "12345665";  // each row's button; then a refused name; the last dialog is cancelled
+    const std::string rows = "123456665";  // each row's button; then refused names; the last dialog is cancelled
     for (size_t i = 0; i < rows.size(); i++) {
         std::string row(1, rows[i]), file = i == 0 ? shortcut : chosen;
-        std::wstring name = i == 6 ? unkept : Wide(file), shown(MAX_PATH, L'\0');
+        std::wstring name = i == 6 || i == 7 ? unkept[i - 6] : Wide(file), shown(MAX_PATH, L'\0');
         HWND dialog = nullptr;
         Run({"press browse" + row});
         ASSERT_TRUE(WaitUntil([&] { return (dialog = Shown("#32770", "", GetProcessId(process), 0x47C)); }, 10000));
         EXPECT_EQ(TextOf(GetDlgItem(dialog, 0x47C)), "");
         // A dialog still building itself overwrites the name or ignores the OK:
         // both are repeated until it closes.
-        for (int attempt = 0; attempt < 10 && IsWindow(dialog); attempt++, WaitUntil([&] { return !IsWindow(dialog); }, 1000)) {
+        for (int n = 0; n < 10 && IsWindow(dialog); n++, WaitUntil([&] { return !IsWindow(dialog); }, 1000)) {
             HWND box = GetDlgItem(dialog, 0x47C);
             if (SendMessageTimeoutW(box, WM_SETTEXT, 0, (LPARAM)name.c_str(), 0, 5000, nullptr) &&
                 SendMessageTimeoutW(box, WM_GETTEXT, MAX_PATH, (LPARAM)shown.data(), 0, 5000, nullptr) &&
                 shown.c_str() == name)
                 PostMessageA(dialog, WM_COMMAND, i + 1 < rows.size() ? IDOK : IDCANCEL, 0);
         }
-        if (name == unkept)
+        if (i == 6 || i == 7)
             Run({"notice 所选文件的名字里有无法保存的字符，不能绑定。\n"
                  "可以给它建一个名字简单的快捷方式，再绑定这个快捷方式。"});
         Run({"shows path" + row + " " + file});
@@ -123,29 +139,6 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
     // its own: it gets the system's, and the planted one stays unloaded.
     EXPECT_TRUE(CallInProgram("kernel32", "LoadLibraryA", "dwmapi.dll"));
     Run({"context window none", "context key1 none", "context key5 none", "context path1 some", "context path6 some"});
-}
-
-// With a Chinese input method in Chinese mode, as most users type: a path
-// field composes Chinese, while a bound letter typed on the window launches
-// and a key field takes its letter, past the input method.
-TEST_F(Journey, ChineseInputMethodLeavesKeysToTheWindow)
-{
-    enum { IMC_SETCONVERSIONMODE = 2, IMC_SETOPENSTATUS = 6 };  // the input method window's commands
-    HKL layouts[32], layout = nullptr;
-    for (int i = GetKeyboardLayoutList(32, layouts); i-- > 0;)
-        layout = LOWORD((UINT_PTR)layouts[i]) == MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED) ? layouts[i] : layout;
-    if (!layout)
-        GTEST_SKIP() << "no Chinese (Simplified) input method on this machine";
-    if (UnderWine())
-        GTEST_SKIP() << "under Wine, keys reach an input method only from the X server, and SendInput's do not";
-    Run({"data a|{dir}\\marker.exe|0", "start", "click path1", "focus path1"});
-    PostMessageA(Control("path1"), WM_INPUTLANGCHANGEREQUEST, 0, (LPARAM)layout);
-    ASSERT_TRUE(WaitUntil([&] { return GetKeyboardLayout(GetWindowThreadProcessId(deck, nullptr)) == layout; }));
-    HWND method = ImmGetDefaultIMEWnd(Control("path1"));
-    SendMessageA(method, WM_IME_CONTROL, IMC_SETOPENSTATUS, TRUE);
-    SendMessageA(method, WM_IME_CONTROL, IMC_SETCONVERSIONMODE, IME_CMODE_NATIVE);
-    Run({"keys zhongwen ", "shows path1 中文", "click window", "focus window", "keys a", "starts 1", "hidden", "key F1",
-         "shown", "click key2", "focus key2", "keys b", "shows key2 b"});
 }
 
 // A save that cannot succeed is reported, leaves both data files exactly as
@@ -168,20 +161,13 @@ TEST_F(Journey, SavesThatCannotSucceedChangeNothing)
 // formatted FAT32 or exFAT (NTFS keeps a file this small in its file table,
 // which has room on a full disk). ctest names a RAM disk of 64 MiB under Wine.
 struct SmallDisk : DeckTest {
-    void SetUp() override
-    {
-        char folder[MAX_PATH] = "";
-        if (!GetEnvironmentVariableA("JUMPDECK_SMALL_DISK", folder, MAX_PATH))
-            GTEST_SKIP() << "no small volume named: JUMPDECK_SMALL_DISK names a folder on a USB stick or a VHD of at most 1 GiB";
-        root = folder + std::string("\\jd");
-        DeckTest::SetUp();
-    }
+    SmallDisk() { smallDisk = "JUMPDECK_SMALL_DISK"; }
 };
 
 TEST_F(SmallDisk, FullDiskChangesNothing)
 {
     ULARGE_INTEGER size = {};
-    ASSERT_TRUE(GetDiskFreeSpaceExA(dir.c_str(), nullptr, &size, nullptr) && size.QuadPart <= 1 << 30) << dir << " is on more than 1 GiB";
+    ASSERT_TRUE(GetDiskFreeSpaceExA(dir.c_str(), nullptr, &size, nullptr) && size.QuadPart <= 1 << 30) << dir;
     Run({"data a|{dir}\\marker.exe|0", "start"});
     HANDLE filler = CreateFileA(In("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     std::string bytes(1 << 20, 'f');

@@ -16,14 +16,12 @@ static DWORD EndRun(const std::string &why)
 {
     const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
     printf("[  FAILED  ] %s.%s: %s\n", test ? test->test_suite_name() : "", test ? test->name() : "", why.c_str());
-    fflush(stdout);
-    return TerminateProcess(GetCurrentProcess(), 1);
+    return fflush(stdout), TerminateProcess(GetCurrentProcess(), 1);
 }
 
 static DWORD WINAPI WatchTheClock(void *)
 {
-    while (WaitForSingleObject(testStarted, LONGEST_TEST_MS) == WAIT_OBJECT_0) {
-    }
+    while (WaitForSingleObject(testStarted, LONGEST_TEST_MS) == WAIT_OBJECT_0) {}
     return EndRun("did not end within five minutes");
 }
 
