@@ -31,12 +31,7 @@ inline bool operator==(const FakeFile &a, const FakeFile &b)
 
 // Another program takes hold of a file at the file operation numbered atStep
 // (of the file that operation names, when name is empty), for forMs.
-struct FakeHold {
-    std::string name;
-    int atStep;
-    long forMs;
-    bool denies;
-};
+struct FakeHold { std::string name; int atStep; long forMs; bool denies; };
 
 const long FOR_GOOD_MS = 1L << 30;  // a hold that lasts until the holder lets go
 

@@ -6,7 +6,9 @@
 // seen. {dir} in a step stands for the program's folder, which a passed test
 // deletes; {kept} for what the last field filled past its width kept.
 //   doing:  data KEYS|PATH|...|SWITCH (the data files, in slot order, before
-//           the start; '.' a slot without a key), start, quit (the window in
+//           the start; '.' a slot without a key), stopped KEYS|PATH|...|SWITCH
+//           (the files as a Save of these, stopped between its moves, leaves
+//           them), readonly FILE, writable FILE (read-only until then), start, quit (the window in
 //           front, a click on its background, Escape, exit code 0), key K
 //           (A-Z, 0-9, F1-F3, Esc), repeat K (key-downs as a held key's
 //           auto-repeat sends them, then the key-up), set FIELD TEXT,
@@ -430,9 +432,13 @@ protected:
             std::string verb = step.substr(0, step.find(' ')), rest = step.substr(verb.size() + (verb != step));
             std::string name = rest.substr(0, rest.find(' ')), text = rest.substr(name.size() + (name != rest));
             HWND box = nullptr;
-            if (verb == "data") {
-                std::ofstream(In("l.z"), std::ios::binary) << DataFiles(rest).first;
+            if (verb == "data" || verb == "stopped") {  // stopped: the new key file waits, the old paths aside
+                EXPECT_TRUE(verb == "data" || MoveFileA(In("z.l").c_str(), In("z.l.old").c_str()));
+                std::ofstream(In(verb == "data" ? "l.z" : "l.z.new"), std::ios::binary) << DataFiles(rest).first;
                 std::ofstream(In("z.l"), std::ios::binary) << DataFiles(rest).second;
+            } else if (verb == "readonly" || verb == "writable") {
+                EXPECT_TRUE(verb == "readonly" || GetFileAttributesA(In(rest).c_str()) & FILE_ATTRIBUTE_READONLY);
+                SetFileAttributesA(In(rest).c_str(), verb == "readonly" ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
             } else if (verb == "start") {
                 ASSERT_NO_FATAL_FAILURE(Start());
             } else if (verb == "quit") {

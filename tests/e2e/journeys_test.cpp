@@ -144,15 +144,19 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
 // A save that cannot succeed is reported, leaves both data files exactly as
 // they were and nothing beside them, and once the cause is gone the next save
 // works. Here another program holds the key file open without sharing it: it
-// cannot be replaced (this stands in for a read-only folder too, which Wine
-// cannot make). Files held for half a second, as virus scanners and sync
-// clients do on Windows, are waited out, at a save and at the start.
+// cannot be replaced. A path file marked read-only is named, and neither
+// written nor unmarked. Files held for half a second, as virus scanners and
+// sync clients do on Windows, are waited out, at a save and at the start. A
+// save stopped between its moves, whose new key file another program holds
+// through the start, is undone: never the old keys over the new paths.
 TEST_F(Journey, SavesThatCannotSucceedChangeNothing)
 {
+    const std::string before = "files a|{dir}\\marker.exe|0", after = "files ab|{dir}\\marker.exe|D:\\|0";
     Run({"data a|{dir}\\marker.exe|0", "start", "hold l.z", "set key2 b", "set path2 D:\\", "click save",
-         "notice " + FAILED, "release", "files a|{dir}\\marker.exe|0", "hold l.z 500", "hold z.l 500", "click save",
-         "files ab|{dir}\\marker.exe|D:\\|0", "no notice", "quit", "hold l.z 500", "start", "no notice",
-         "shows key2 b"});
+         "notice " + FAILED, "release", before, "readonly z.l", "click save", "notice {dir}\\z.l 是只读文件，未保存。\n"
+         "请在它的“属性”里取消勾选“只读”，再点“保存”。", before, "writable z.l", "hold l.z 500", "hold z.l 500",
+         "click save", after, "no notice", "quit", "hold l.z 500", "start", "no notice", "shows key2 b", "quit",
+         "stopped abc|{dir}\\marker.exe|D:\\|E:\\|0", "hold l.z.new 3000", "start", "shows key3 ", after});
 }
 
 // The disk is full to the last byte: the new files open and take the bytes

@@ -191,10 +191,8 @@ static void Start()
     if (!unshown)
         expected = Table(), alternative.reset();
     anyOutcome = unshown;
-    for (const SlotRow &row : slotRows) {
-        const char key[2] = {slotTable.slots[row.slot].key, 0};
-        SetSlotKey(row.slot, key);
-    }
+    for (const SlotRow &row : slotRows)  // the window sets each key field, which hands the key back
+        SetSlotKey(row.slot, std::string(1, slotTable.slots[row.slot].key).c_str());
     shown = Table();
     RegisterSystemHotkeys();
     char refused[ROWS];
@@ -241,19 +239,18 @@ static void Save(int how, int room)
     std::map<std::string, FakeFile> before = fake.files;
     Fields written = shown;
     written.key[RESERVED_SLOT] = 0;
-    std::string pathFile, refusal;
-    for (int slot = 0; slot < SLOT_COUNT; slot++) {
-        pathFile += shown.path[slot];
-        refusal = shown.path[slot].size() > LONGEST_STORABLE_PATH ? "行的路径超过99字节" : refusal;
-    }
-    refusal = !refusal.empty() ? refusal : unshown ? "启动时没能读出" : "";
-    for (int name : {KEYS, PATHS}) {
-        if (refusal.empty() && File(name) && (File(name)->folder || File(name)->readOnly))
-            refusal = PathOf(name) + (File(name)->folder ? " 是文件夹" : " 是只读文件");
-    }
+    std::string pathFile, refusal;  // the first that applies
+    auto refuses = [&](bool applies, const std::string &text) { refusal = refusal.empty() && applies ? text : refusal; };
+    for (int slot = 0; slot < SLOT_COUNT; slot++)
+        pathFile += shown.path[slot], refuses(shown.path[slot].size() > LONGEST_STORABLE_PATH, "行的路径超过99字节");
+    refuses(unshown, "启动时没能读出");
+    for (int name : {KEYS, PATHS})
+        refuses(File(name) && File(name)->folder, PathOf(name) + " 是文件夹"),
+            refuses(File(name) && File(name)->readOnly, PathOf(name) + " 是只读文件");
+    bool diskFull = how & 64, stops = how & 128;
     long from = fake.clockMs;
-    fake.refusedUntilMs = 0, fake.metHold = false, fake.diskRoom = how & 64 ? room : -1;
-    fake.stopAtStep = how & 128 ? fake.fileSteps + 1 + (how & 31) : 0;
+    fake.refusedUntilMs = 0, fake.metHold = false, fake.diskRoom = diskFull ? room : -1;
+    fake.stopAtStep = stops ? fake.fileSteps + 1 + (how & 31) : 0;
     SaveSettings();
     bool stopped = fake.stopAtStep > 0 && fake.fileSteps >= fake.stopAtStep;
     bool hindered = fake.refusedUntilMs > from + WAITED_OUT_MS || fake.diskRoom >= 0 || stopped;
@@ -281,27 +278,28 @@ static void Save(int how, int room)
         CHECK(expected == old || expected == written);
         CHECK(!alternative || *alternative == old || *alternative == written);
     }
-    if (how & 128)
+    if (stops)
         Start();
 }
 
 // Another program, or a person, on a file of the folder; what a start shows
 // then is what the files stand for.
-static void OtherProgram(int file, int step, int forTenMs)
+enum { HOLDS, MARKS_READ_ONLY, CLEARS_READ_ONLY, DELETES_OR_MAKES_FOLDER };
+static void OtherProgram(int what, int step, int forTenMs)
 {
-    std::string path = file % 6 < NAME_COUNT ? PathOf(file % 6) : "";
+    int action = what / 6 % 4, name = what % 6;  // 5: the file the operation names
+    std::string path = name < NAME_COUNT ? PathOf(name) : "";
     auto found = fake.files.find(path);
+    bool there = found != fake.files.end(), denies = what / 24 % 2 == 1;
     long forMs = forTenMs == 255 ? FOR_GOOD_MS : forTenMs * 10L;
-    bool denies = file / 24 % 2 == 1;
-    if (file / 6 % 4 == 0 && step == 0 && found != fake.files.end())
+    if (action == HOLDS && step == 0 && there)
         found->second.heldUntilMs = fake.clockMs + forMs, found->second.heldDenies = denies;
-    else if (file / 6 % 4 == 0)
+    else if (action == HOLDS)
         fake.holds.push_back({path, fake.fileSteps + std::max(step, 1), forMs, denies});
-    else if (file / 6 % 4 < 3 && file % 6 <= PATHS && found != fake.files.end())
-        found->second.readOnly = file / 6 % 4 == 1;
-    else if (file / 6 % 4 == 3 && !path.empty())
-        found == fake.files.end() ? (void)(fake.files[path].folder = true) : (void)fake.files.erase(found),
-            ExpectFiles();
+    else if ((action == MARKS_READ_ONLY || action == CLEARS_READ_ONLY) && name <= PATHS && there)
+        found->second.readOnly = action == MARKS_READ_ONLY;
+    else if (action == DELETES_OR_MAKES_FOLDER && !path.empty())
+        there ? (void)fake.files.erase(found) : (void)(fake.files[path].folder = true), ExpectFiles();
 }
 
 static void Step(int step)
