@@ -42,11 +42,7 @@ static bool Free(const FakeFile &file)
            Failed(file.heldDenies ? FAILURE_DENIED : FAILURE_IN_USE, file.heldUntilMs - fake.clockMs);
 }
 
-struct Stream {
-    std::string path, bytes;
-    size_t at;
-    bool writing;
-};
+struct Stream { std::string path, bytes; size_t at; bool writing; };
 
 // A read-only file: "Applications can read the file, but cannot write to it
 // or delete it" (File Attribute Constants). A folder opens only with
@@ -55,13 +51,12 @@ Stream *OpenStream(const char *path, const char *mode)
 {
     bool writing = mode[0] != 'r';
     auto found = fake.files.find(path);
-    if (!Counted(path))
+    bool there = found != fake.files.end();
+    if (!Counted(path) || (!there && !writing && !Failed(FAILURE_OTHER, 0)))
         return nullptr;
-    if (found == fake.files.end() && !writing)
-        return Failed(FAILURE_OTHER, 0), nullptr;
-    if (found != fake.files.end() && (found->second.folder || (writing && found->second.readOnly)))
+    if (there && (found->second.folder || (writing && found->second.readOnly)))
         return Failed(FAILURE_DENIED), nullptr;
-    if (found != fake.files.end() && !Free(found->second))
+    if (there && !Free(found->second))
         return nullptr;
     FakeFile &file = fake.files[path];
     file.bytes = mode[0] == 'w' ? "" : file.bytes;
@@ -70,9 +65,9 @@ Stream *OpenStream(const char *path, const char *mode)
 
 long StreamSize(Stream *stream) { return stream->writing ? 0 : (long)stream->bytes.size(); }
 bool SeekStream(Stream *stream, long offset) { return stream->at = (size_t)offset, true; }
-bool WriteStream(Stream *stream, const void *data, size_t size)
+bool WriteStream(Stream *stream, const void *text, size_t size)
 {
-    return stream->bytes.append((const char *)data, size), true;
+    return stream->bytes.append((const char *)text, size), true;
 }
 size_t ReadStream(Stream *stream, void *buffer, size_t size)
 {

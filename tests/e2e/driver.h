@@ -438,7 +438,7 @@ protected:
                 std::ofstream(In("z.l"), std::ios::binary) << DataFiles(rest).second;
             } else if (verb == "readonly" || verb == "writable") {
                 EXPECT_TRUE(verb == "readonly" || GetFileAttributesA(In(rest).c_str()) & FILE_ATTRIBUTE_READONLY);
-                SetFileAttributesA(In(rest).c_str(), verb == "readonly" ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+                SetFileAttributesA(In(rest).c_str(), verb[0] == 'r' ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
             } else if (verb == "start") {
                 ASSERT_NO_FATAL_FAILURE(Start());
             } else if (verb == "quit") {

@@ -27,12 +27,11 @@
 //   7 K         another program takes the key with code K (once the main window
 //               lets go of it, if it holds it), or lets go of it
 //   8 F N T     another program, on the file F % 6 (5: the file that the N-th
-//               file operation from now names): F / 6 % 4 = 0 holds it from the
+//               file operation from now names): F / 6 % 4 < 3 holds it from the
 //               N-th file operation from now (at once for 0) for T × 10 ms (255:
 //               until it lets go; 0 lets go), saying "access denied" when F / 24
-//               is odd; 1 marks it read-only, a data file (a person may; a
-//               Save's files are its own); 2 clears that; 3 deletes it, or
-//               makes a folder of that name where there is nothing
+//               is odd; 3 deletes it, or makes a folder of that name where there
+//               is nothing
 // The shell fails to open a path that holds '*' (tests/fake_platform.h).
 #include <stdint.h>
 #include <stdio.h>
@@ -142,12 +141,6 @@ static void ExpectFiles()
         expected = Pair(Bytes(NEW_KEYS), Bytes(PATHS)), alternative = undone;
 }
 
-// The key that types a character: 'A' to 'Z' for letters, '0' to '9' for digits.
-static int KeyOf(char c)
-{
-    return c >= 'a' && c <= 'z' ? c - 32 : (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? c : 0;
-}
-
 static int HolderOf(int code)  // the hotkey id of ours that holds the key, or -1
 {
     auto held = std::find_if(fake.hotkeys.begin(), fake.hotkeys.end(), [&](auto &key) { return key[1] == code; });
@@ -160,7 +153,7 @@ static void CheckHeld()
 {
     std::vector<int> codes = {F1, F2, F3};
     for (int row = 0; row < ROWS && shown.hotkeysOn; row++)
-        codes.push_back(KeyOf(shown.key[slotRows[row].slot]));
+        codes.push_back(KeyCodeForKey(shown.key[slotRows[row].slot]));
     for (int code : codes)
         CHECK(code == 0 || HolderOf(code) >= 0 ||
               std::count(fake.keysElsewhere.begin(), fake.keysElsewhere.end(), code));
@@ -240,7 +233,7 @@ static void Save(int how, int room)
     Fields written = shown;
     written.key[RESERVED_SLOT] = 0;
     std::string pathFile, refusal;  // the first that applies
-    auto refuses = [&](bool applies, const std::string &text) { refusal = refusal.empty() && applies ? text : refusal; };
+    auto refuses = [&](bool applies, const std::string &why) { refusal = refusal.empty() && applies ? why : refusal; };
     for (int slot = 0; slot < SLOT_COUNT; slot++)
         pathFile += shown.path[slot], refuses(shown.path[slot].size() > LONGEST_STORABLE_PATH, "行的路径超过99字节");
     refuses(unshown, "启动时没能读出");
@@ -284,21 +277,19 @@ static void Save(int how, int room)
 
 // Another program, or a person, on a file of the folder; what a start shows
 // then is what the files stand for.
-enum { HOLDS, MARKS_READ_ONLY, CLEARS_READ_ONLY, DELETES_OR_MAKES_FOLDER };
 static void OtherProgram(int what, int step, int forTenMs)
 {
-    int action = what / 6 % 4, name = what % 6;  // 5: the file the operation names
+    bool holds = what / 6 % 4 < 3, denies = what / 24 % 2 == 1;
+    int name = what % 6;  // 5: the file the operation names
     std::string path = name < NAME_COUNT ? PathOf(name) : "";
     auto found = fake.files.find(path);
-    bool there = found != fake.files.end(), denies = what / 24 % 2 == 1;
+    bool there = found != fake.files.end();
     long forMs = forTenMs == 255 ? FOR_GOOD_MS : forTenMs * 10L;
-    if (action == HOLDS && step == 0 && there)
+    if (holds && step == 0 && there)
         found->second.heldUntilMs = fake.clockMs + forMs, found->second.heldDenies = denies;
-    else if (action == HOLDS)
+    else if (holds)
         fake.holds.push_back({path, fake.fileSteps + std::max(step, 1), forMs, denies});
-    else if ((action == MARKS_READ_ONLY || action == CLEARS_READ_ONLY) && name <= PATHS && there)
-        found->second.readOnly = action == MARKS_READ_ONLY;
-    else if (action == DELETES_OR_MAKES_FOLDER && !path.empty())
+    else if (!path.empty())
         there ? (void)fake.files.erase(found) : (void)(fake.files[path].folder = true), ExpectFiles();
 }
 
@@ -343,7 +334,7 @@ static void Step(int step)
             CheckHeld();
         bool named = false;
         for (const SlotRow &pressed : slotRows)
-            named = named || (KeyOf(shown.key[pressed.slot]) == a &&
+            named = named || (KeyCodeForKey(shown.key[pressed.slot]) == a &&
                               fake.launches == std::vector<std::string>{shown.path[pressed.slot]});
         CHECK(named || fake.launches.empty());
         CheckLaunches(wasHidden && !(id >= 0 && a == F1));
@@ -369,7 +360,7 @@ static void Step(int step)
     CHECK(Table() == shown && (step == 2 || step == 3 || fake.launches.empty()));
     for (const std::array<int, 3> &held : fake.hotkeys) {
         CHECK(held[2] == KEY_NO_REPEAT &&
-              (KeyOf((char)held[1]) == held[1] ? shown.hotkeysOn : held[1] >= F1 && held[1] <= F3));
+              (KeyCodeForKey((char)held[1]) == held[1] ? shown.hotkeysOn : held[1] >= F1 && held[1] <= F3));
         auto same = [&](const std::array<int, 3> &other) { return other[0] == held[0]; };
         CHECK(std::count_if(fake.hotkeys.begin(), fake.hotkeys.end(), same) == 1);
     }
