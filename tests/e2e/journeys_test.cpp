@@ -29,33 +29,28 @@ TEST_F(Journey, FirstStartBindSaveLaunchQuitAndStartAgain)
          "paste key2 bc", "shows key2 b", "type path2 jd-note.txt", "dbcs paste key3 中", "type key3 x",
          "paste path3 D:\\游戏", "shows path3 D:\\游戏", "type key4 a", "type path4 jd-folder", "fill key5 5",
          "fill path5 no\\x", "type key6 6", "type path6 E:/", "click save",
-         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|{kept}|E:/|0", "no notice",
-         "key A", "starts 1", "window jd-folder", "hidden", "key F1", "shown", "key B", "window jd-note", "hidden",
-         "key F1", "shown", "key A", "starts 2", "window jd-folder", "hidden", "key F1", "shown", "key Z", "running",
-         "shown", "starts 2", "key 5", "notice " + NotOpened("{kept}", "路径上的文件夹不存在"), "shown",
-         "set path2 jd-note.txt-edited", "click path2", "focus path2", "key Esc", "running", "quit",
-         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|{kept}|E:/|0", "start", "shows key1 a",
-         "shows path1 marker.exe", "shows key2 b", "shows path2 jd-note.txt", "key A", "starts 3",
-         "window jd-folder", "hidden", "beside 别处", "empty 别处\\l.z", "other", "again", "running",
-         "minimize", "other", "again", "key A", "starts 4", "window jd-folder", "hidden"});
+         "files abx.a56|marker.exe|jd-note.txt|D:\\游戏||jd-folder|{kept}|E:/|0", "no notice", "key A", "starts 1",
+         "window jd-folder", "hidden", "key F1", "shown", "key B", "window jd-note", "hidden", "key F1", "shown",
+         "key A", "starts 2", "window jd-folder", "hidden", "key F1", "shown", "key Z", "shown", "starts 2", "key 5",
+         "notice " + NotOpened("{kept}", "路径上的文件夹不存在"), "shown", "set path2 jd-note.txt-edited",
+         "click path2", "focus path2", "key Esc", "quit", "start", "shows key2 b", "shows path2 jd-note.txt", "key A",
+         "starts 3", "window jd-folder", "hidden", "beside 别处", "empty 别处\\l.z", "other", "again", "minimize",
+         "other", "again", "key A", "starts 4", "window jd-folder", "hidden"});
 }
 
 // The switch saved on takes effect, silently, at the start. A bound letter
 // pressed in another program launches and does not reach it; every second
 // press of a program asks first, unless the first did not start it: a program
-// that is not there is named at each press, and the window stays. F3 frees the
+// that is not there is named, and the window stays. F3 frees the
 // keys; F2's notice names those that did not register: here F1 and b, which
 // another program holds.
 TEST_F(Journey, HotkeysLaunchFromAnywhereGuardProgramsAndCanBeFreed)
 {
-    const std::string files = "files ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|";
-    const std::string gone = NotOpened("{dir}\\gone.exe", MISSING);
     ASSERT_TRUE(RegisterHotKey(other, 1, 0, 'B') && RegisterHotKey(other, 2, 0, VK_F1));
-    Run({"data ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|1", "start", "no notice", "key G", "notice " + gone, "shown",
-         "key G", "notice " + gone, "shown", "other", "key A", "starts 1", "hidden", "key A", "cancel " + REPEAT,
-         "key A", "notice " + REPEAT, "starts 2", "shows other ", "key F3", "notice " + DISABLED, "other", "key A",
-         "shows other a", "click save", files + "0", "click on", "notice " + ENABLED + "\n以下按键注册失败：F1 b",
-         "click save", files + "1", "other", "key A", "starts 3"});
+    Run({"data ab7.g|{dir}\\marker.exe||||{dir}\\gone.exe|1", "start", "no notice", "key G",
+         "notice " + NotOpened("{dir}\\gone.exe", MISSING), "shown", "other", "key A", "starts 1", "hidden", "key A",
+         "cancel " + REPEAT, "key A", "notice " + REPEAT, "starts 2", "shows other ", "key F3", "notice " + DISABLED,
+         "other", "key A", "shows other a", "click on", "notice " + ENABLED + "\n以下按键注册失败：F1 b"});
 }
 
 // Windows asks before it starts a program marked as downloaded from the
@@ -103,35 +98,32 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
     // An emoji, in no code page of one byte or 936: in a file's name; in its folder's.
     std::wstring emoji = Wide(In("b\\")) + L"\U0001F600", unkept[] = {emoji + L".txt", emoji + L"\\x.txt"};
     ASSERT_TRUE(CreateDirectoryA(In("b").c_str(), nullptr) && CreateDirectoryW(emoji.c_str(), nullptr));
-    std::ofstream(chosen) << "x";
-    for (const std::wstring &name : unkept)
+    for (const std::wstring &name : {Wide(chosen), unkept[0], unkept[1]})
         CloseHandle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     MakeShortcut("b\\marker.lnk", "");
     Run({"start"});
     const std::string rows = "123456665";  // each row's button; then refused names; the last dialog is cancelled
+    const std::string refused = "notice 所选文件的名字里有无法保存的字符，不能绑定。\n"
+                                "可以给它建一个名字简单的快捷方式，再绑定这个快捷方式。";
     for (size_t i = 0; i < rows.size(); i++) {
         std::string row(1, rows[i]), file = i == 0 ? shortcut : chosen;
         std::wstring name = i == 6 || i == 7 ? unkept[i - 6] : Wide(file), shown(MAX_PATH, L'\0');
-        HWND dialog = nullptr;
-        Run({"press browse" + row});
+        HWND dialog = nullptr, box = nullptr;
+        Run({"click browse" + row});
         ASSERT_TRUE(WaitUntil([&] { return (dialog = Shown("#32770", "", GetProcessId(process), 0x47C)); }, 10000));
-        EXPECT_EQ(TextOf(GetDlgItem(dialog, 0x47C)), "");
+        EXPECT_EQ(TextOf(box = GetDlgItem(dialog, 0x47C)), "");
         // A dialog still building itself overwrites the name or ignores the OK:
         // both are repeated until it closes.
-        for (int n = 0; n < 10 && IsWindow(dialog); n++, WaitUntil([&] { return !IsWindow(dialog); }, 1000)) {
-            HWND box = GetDlgItem(dialog, 0x47C);
+        for (int n = 0; n < 10 && IsWindow(dialog); n++, WaitUntil([&] { return !IsWindow(dialog); }, 1000))
             if (SendMessageTimeoutW(box, WM_SETTEXT, 0, (LPARAM)name.c_str(), 0, 5000, nullptr) &&
                 SendMessageTimeoutW(box, WM_GETTEXT, MAX_PATH, (LPARAM)shown.data(), 0, 5000, nullptr) &&
                 shown.c_str() == name)
                 PostMessageA(dialog, WM_COMMAND, i + 1 < rows.size() ? IDOK : IDCANCEL, 0);
-        }
-        if (i == 6 || i == 7)
-            Run({"notice 所选文件的名字里有无法保存的字符，不能绑定。\n"
-                 "可以给它建一个名字简单的快捷方式，再绑定这个快捷方式。"});
-        Run({"shows path" + row + " " + file});
+        Run({i == 6 || i == 7 ? refused : "no notice", "shows path" + row + " " + file});
     }
-    Run({"directory", "click save", "files |" + shortcut + "|" + chosen + "|" + chosen + "||" + chosen + "|" + chosen +
-         "|" + chosen + "|0", "click manual", "window 生命手册", "shown", "click manual", "window 生命手册", "shown"});
+    // Its current directory is its start-up folder again.
+    EXPECT_NE(CallInProgram("kernel32", "GetFileAttributesA", "Jumpdeck.exe"), INVALID_FILE_ATTRIBUTES);
+    Run({"click manual", "window 生命手册", "shown", "click manual", "window 生命手册", "shown"});
     std::string manual = ReadBytes(In("生命手册.txt"));
     EXPECT_TRUE(manual.size() == 422 && manual.rfind("此文为说明文档\r\n1", 0) == 0) << manual;
 
@@ -144,18 +136,18 @@ TEST_F(Journey, BrowseManualAndDllsFromTheSystem)
 // A save that cannot succeed is reported, leaves both data files exactly as
 // they were and nothing beside them, and once the cause is gone the next save
 // works. Here another program holds the key file open without sharing it: it
-// cannot be replaced. A path file marked read-only is named, and neither
-// written nor unmarked. Files held for half a second, as virus scanners and
-// sync clients do on Windows, are waited out, at a save and at the start. A
-// save stopped between its moves, whose new key file another program holds
-// through the start, is undone: never the old keys over the new paths.
+// cannot be replaced. A path file marked read-only is named, and not written.
+// Files held for half a second, as virus scanners and sync clients do on
+// Windows, are waited out. A save stopped between its moves, whose new key
+// file another program holds through the start, is undone: never the old keys
+// over the new paths.
 TEST_F(Journey, SavesThatCannotSucceedChangeNothing)
 {
     const std::string before = "files a|{dir}\\marker.exe|0", after = "files ab|{dir}\\marker.exe|D:\\|0";
     Run({"data a|{dir}\\marker.exe|0", "start", "hold l.z", "set key2 b", "set path2 D:\\", "click save",
-         "notice " + FAILED, "release", before, "readonly z.l", "click save", "notice {dir}\\z.l 是只读文件，未保存。\n"
-         "请在它的“属性”里取消勾选“只读”，再点“保存”。", before, "writable z.l", "hold l.z 500", "hold z.l 500",
-         "click save", after, "no notice", "quit", "hold l.z 500", "start", "no notice", "shows key2 b", "quit",
+         "notice " + FAILED, "release", before, "readonly z.l", "click save",
+         "notice {dir}\\z.l 是只读文件，未保存。\n请在它的“属性”里取消勾选“只读”，再点“保存”。", before,
+         "writable z.l", "hold l.z 500", "hold z.l 500", "click save", after, "no notice", "quit",
          "stopped abc|{dir}\\marker.exe|D:\\|E:\\|0", "hold l.z.new 3000", "start", "shows key3 ", after});
 }
 
