@@ -156,9 +156,7 @@ TEST_F(Journey, SavesThatCannotSucceedChangeNothing)
 // to fill, named by JUMPDECK_SMALL_DISK: a USB stick or a VHD of at most 1 GiB,
 // formatted FAT32 or exFAT (NTFS keeps a file this small in its file table,
 // which has room on a full disk). ctest names a RAM disk of 64 MiB under Wine.
-struct SmallDisk : DeckTest {
-    SmallDisk() { smallDisk = "JUMPDECK_SMALL_DISK"; }
-};
+struct SmallDisk : DeckTest { SmallDisk() { smallDisk = "JUMPDECK_SMALL_DISK"; } };
 
 TEST_F(SmallDisk, FullDiskChangesNothing)
 {
