@@ -8,25 +8,26 @@
 //   doing:  data KEYS|PATH|...|SWITCH (the data files, in slot order, before
 //           the start; '.' a slot without a key), stopped KEYS|PATH|...|SWITCH
 //           (the files as a Save of these, stopped between its moves, leaves
-//           them), readonly FILE, writable FILE (read-only until then), start, quit (the window in
-//           front, a click on its background, Escape, exit code 0), key K
-//           (A-Z, 0-9, F1-F3, Esc), repeat K (key-downs as a held key's
-//           auto-repeat sends them, then the key-up), set FIELD TEXT,
-//           click CONTROL, minimize, other (the
+//           them), readonly FILE, writable FILE (read-only until then),
+//           start, quit (the window in front, a click on its background,
+//           Escape, exit code 0), key K (A-Z, 0-9, F1-F3, Esc), repeat K
+//           (key-downs as a held key's auto-repeat sends them, then the
+//           key-up), set FIELD TEXT, click CONTROL, minimize, other (the
 //           test's own field in front), hold FILE [MS] (open without
 //           sharing, as another program may: for MS ms, or until release),
 //           again (a second start from the same folder, in capitals: ends at
 //           once, code 0, without making the manual it deleted, and the
-//           running window is shown and in front by itself), beside NAME
-//           (a start from the new subfolder NAME: runs, with a window of its own);
-//           as a person does, with a click on the field and the window in
-//           front: type FIELD TEXT (into an
-//           empty field, with real keys, until it shows TEXT; no Chinese: Wine's
-//           fields take a Chinese character typed without an input method as
-//           two '?'), fill FIELD TEXT (typed, then its last character again
-//           past the field's width: the field shows what fits, a key field its
-//           first character), paste FIELD TEXT (Ctrl+V; a shows of the outcome
-//           follows it before a click elsewhere, which could come ahead of the keys)
+//           running window is shown and in front by itself), beside NAME (a
+//           start from the new subfolder NAME: runs, with a window of its
+//           own); as a person does, with a click on the field and the window
+//           in front: type FIELD TEXT (into an empty field, with real keys,
+//           until it shows TEXT; no Chinese: Wine's fields take a Chinese
+//           character typed without an input method as two '?'), fill FIELD
+//           TEXT (typed, then its last character again past the field's
+//           width: the field shows what fits, a key field its first
+//           character), paste FIELD TEXT (Ctrl+V; a shows of the outcome
+//           follows it before a click elsewhere, which could come ahead of
+//           the keys)
 //   seeing: notice TEXT (pressing OK), cancel TEXT (pressing Cancel), no notice,
 //           files KEYS|PATH|...|SWITCH, empty FILE, starts N [ARGS] (of the
 //           marker; those with ARGS), hidden, shown (and in front), shows
