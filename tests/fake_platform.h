@@ -23,8 +23,10 @@ struct FakeFile {
     bool readOnly = false, folder = false;
     long heldUntilMs = 0;   // another program holds it until then
     bool heldDenies = false;  // and, meanwhile, access to it is denied (its deletion pending), not in use
-    // The same file: its bytes and attributes; who holds it is not the file's.
-    bool operator==(const FakeFile &o) const { return bytes == o.bytes && readOnly == o.readOnly && folder == o.folder; }
+    bool operator==(const FakeFile &o) const  // the same bytes and attributes; who holds it is not the file's
+    {
+        return bytes == o.bytes && readOnly == o.readOnly && folder == o.folder;
+    }
 };
 
 // Another program takes hold of a file at the file operation numbered atStep

@@ -292,8 +292,7 @@ static void Step(int step)
 {
     int a = Next(), b = Next(), row = a % ROWS, slot = slotRows[row].slot;
     bool wasHidden = fake.windowHidden;
-    fake.notices.clear(), fake.launches.clear(), fake.answers.clear();
-    fake.clockMs += 1000;
+    fake.notices.clear(), fake.launches.clear(), fake.answers.clear(), fake.clockMs += 1000;
     if (step < 2) {  // the field's text as the window hands it over: no 0 byte, a buffer just large enough
         std::string text((const char *)input + at, std::min<size_t>(b + (step && a >= 128 ? 256 : 0), inputSize - at));
         at += text.size();
@@ -363,8 +362,7 @@ static void Step(int step)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    input = data, inputSize = size, at = 0;
-    fake = FakePlatform();
+    input = data, inputSize = size, at = 0, fake = FakePlatform();
     int present = Next(), readOnly = Next(), folders = Next(), held = Next(), heldFor = Next();
     for (int name = 0; name < NAME_COUNT; name++) {
         if (!(present >> name & 1))
