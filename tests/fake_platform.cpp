@@ -65,9 +65,9 @@ Stream *OpenStream(const char *path, const char *mode)
 
 long StreamSize(Stream *stream) { return stream->writing ? 0 : (long)stream->bytes.size(); }
 bool SeekStream(Stream *stream, long offset) { return stream->at = (size_t)offset, true; }
-bool WriteStream(Stream *stream, const void *text, size_t size)
+bool WriteStream(Stream *stream, const void *data, size_t size)
 {
-    return stream->bytes.append((const char *)text, size), true;
+    return stream->bytes.append((const char *)data, size), true;
 }
 size_t ReadStream(Stream *stream, void *buffer, size_t size)
 {
